@@ -1,0 +1,86 @@
+#include "app/command_runner.h"
+
+#include <map>
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/file_error.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+
+namespace {
+
+using CommandFunction = int (*)(CommandSession&);
+
+const std::map<std::string, CommandFunction>& Commands() {
+    static const std::map<std::string, CommandFunction> commands = {
+        {"", RunStartup},
+    };
+    return commands;
+}
+
+}  // namespace
+
+void RunTimers(CommandSession& session) {
+    while (const auto next = session.view.NextTimer()) {
+        const auto [id, due] = *next;
+        const std::uint64_t now = session.clock.NowMs();
+        if (due > now) session.clock.Sleep(static_cast<std::uint32_t>(due - now));
+        session.dlg.OnTimer(id);
+    }
+}
+
+int RunStartup(CommandSession& session) {
+    RunTimers(session);
+    return session.dlg.ScriptLoaded() ? kExitSuccess : kExitFailure;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platform, std::FILE* out,
+                   std::FILE* err) {
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    const std::string& name = platform.programName;
+    if (!parsed.error.empty()) {
+        std::fprintf(err, "%s: %s (try '%s --help')\n", name.c_str(), parsed.error.c_str(), name.c_str());
+        return kExitUsage;
+    }
+    const CommandLine& options = parsed.options;
+    if (options.help) {
+        std::fputs(UsageText(name).c_str(), out);
+        return kExitSuccess;
+    }
+    if (options.version) {
+        std::fputs("Version 2.21\n", out);
+        return kExitSuccess;
+    }
+    const auto command = Commands().find(options.command);
+    if (command == Commands().end()) {
+        std::fprintf(err, "%s: command '%s' is not available in this build (try '%s --help')\n", name.c_str(),
+                     options.command.c_str(), name.c_str());
+        return kExitUsage;
+    }
+    if (options.directory && !platform.files.ChangeDirectory(*options.directory)) {
+        std::fprintf(err, "%s: cannot change to folder '%s': %s\n", name.c_str(), options.directory->c_str(),
+                     platform::SystemErrorText(platform::LastSystemError()).c_str());
+        return kExitUsage;
+    }
+    if (options.codePage) platform::SetSystemCodePage(*options.codePage);
+
+    ConsoleView view(platform.clock, out, err);
+    const DialogServices services{view,
+                                  platform.files,
+                                  platform.clock,
+                                  platform::SystemCodePage(),
+                                  name,
+                                  platform.hidBus,
+                                  options.adapterVendorId.value_or(0)};
+    CSetupDlg dlg(services);
+    CommandSession session{options, view, dlg, platform.clock, err};
+    try {
+        dlg.OnInitDialog();
+        return command->second(session);
+    } catch (const platform::FileException& e) {
+        // As the window framework's dispatch reports a file error that a handler raised.
+        view.ShowMessage(platform::FileErrorText(e.error()), name, platform::BoxStyle::kOkError);
+        return kExitFailure;
+    }
+}

@@ -1,0 +1,114 @@
+// The main dialog: all state that outlives one user action, and every operation of the installer. Its
+// operations are defined in the folder of their subsystem (script/, uvision/, adapter/); the user-interface
+// operations and the event handlers here in app/.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/dialog_view.h"
+
+namespace platform {
+class FileSystem;
+class Clock;
+class HidBus;
+}  // namespace platform
+
+// The platform services a dialog works with, handed in at construction.
+struct DialogServices {
+    platform::DialogView& view;
+    platform::FileSystem& files;
+    platform::Clock& clock;
+    const platform::CodePage& codePage;
+    std::string programName;  // the program's file name without folder and extension
+    platform::HidBus* hidBus = nullptr;
+    std::uint16_t adapterVendorId = 0;
+};
+
+// The one-pane status bar along the bottom edge.
+class CStatusBar {
+  public:
+    explicit CStatusBar(platform::DialogView& view) : view_(view) {}
+    void SetPaneText(int pane, const std::string& text) {
+        if (pane == 0) view_.SetStatusText(text);
+    }
+
+  private:
+    platform::DialogView& view_;
+};
+
+// The progress bar bound to control 1005.
+class CProgressCtrl {
+  public:
+    explicit CProgressCtrl(platform::DialogView& view) : view_(view) {}
+    void SetRange(std::uint16_t lower, std::uint16_t upper) { view_.SetProgressRange(lower, upper); }
+    void SetStep(int step) { view_.SetProgressStep(step); }
+    void SetPos(int pos) { view_.SetProgressPos(pos); }
+    void StepIt() { view_.StepProgress(); }
+    void ShowWindow(bool show) { view_.ShowProgress(show); }
+
+  private:
+    platform::DialogView& view_;
+};
+
+class CSetupDlg {
+  public:
+    explicit CSetupDlg(const DialogServices& services);
+
+    // --- Setup script ---
+    int LoadSetupScript();
+    int GetEntryField(const std::string& line, std::string& out, int wantKey, int fieldIndex,
+                      char quoteChar) const;
+    bool ScriptLoaded() const { return !m_scriptLines.empty(); }  // a load always leaves at least one line
+
+    // --- µVision integration ---
+    void OnInstall();
+    void OnUninstall();
+    int InstallFileEntry(const std::string& line);
+    int InstallCdbEntry(const std::string& line);
+    int RemoveFileEntry(const std::string& line);
+    int RemoveCdbEntry(const std::string& line);
+    int EnsureTargetDir(std::string path, int makeDir);
+    int UpdateToolsIni(const std::string& line, int install);
+    void OnBrowse();
+    int DetectUvVersion();
+    int CheckInstalledState();
+
+    // --- User interface ---
+    void SetStatusText(const std::string& text);
+    int ReportSystemError();
+    int ShowMessage(const std::string& text, const std::string& caption, platform::BoxStyle style);
+    std::string GetControlText(int id) { return m_view.GetControlText(id); }
+    void SetControlText(int id, const std::string& text) { m_view.SetControlText(id, text); }
+    void EnableControl(int id, bool enable) { m_view.EnableControl(id, enable); }
+
+    // --- Events ---
+    void OnInitDialog();
+    void OnTimer(int id);
+    void OnExit();
+
+    // Dialog state, in the order the original dialog declared it.
+    std::string m_workDir;
+    std::vector<std::string> m_scriptLines;
+    std::string m_caption;
+    void* m_hDevNotify = nullptr;
+    int m_uvVersion = 0;
+    CStatusBar m_statusBar;
+    CProgressCtrl m_progress;
+    void* m_hIcon = nullptr;  // set by the window that shows the dialog
+
+  private:
+    platform::DialogView& m_view;
+    platform::FileSystem& m_files;
+    platform::Clock& m_clock;
+    const platform::CodePage& m_codePage;
+    std::string m_programName;
+    platform::HidBus* m_hidBus;
+    std::uint16_t m_adapterVendorId;
+};
+
+// Timers of the main dialog.
+constexpr int kStartupTimer = 1;
+constexpr int kArrivalTimer = 2;

@@ -1,0 +1,18 @@
+// Windows-style paths on a POSIX file system: backslashes become slashes, repeated separators collapse, and
+// each component that does not exist under its exact name is looked up ignoring letter case, as a Windows
+// file system would find it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The separators mapped and collapsed, nothing looked up.
+std::string NormalizeSeparators(const std::string& windowsPath);
+
+// The POSIX path that names the same file. Components below the first one that cannot be found are kept as
+// written. Empty when the path cannot name a file at all (it holds a NUL byte).
+std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath);
+
+}  // namespace platform

@@ -5,7 +5,6 @@
 
 #include "adapter/adapter_state.h"
 #include "adapter/simulated_adapter.h"
-
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file_error.h"
@@ -82,13 +81,17 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
     std::unique_ptr<SimulatedAdapter> simulatedAdapter;
     if (options.simulateAdapter)
         simulatedAdapter = MakeSimulatedAdapter(*options.simulateAdapter, vendorId, platform.clock);
+    platform::HidBus* hidBus = simulatedAdapter ? simulatedAdapter.get() : platform.hidBus;
     const AdapterStateScope adapterState;
 
     ConsoleView view(platform.clock, out, err);
-    const DialogServices services{view,           platform.files,
-                                  platform.clock, platform::SystemCodePage(),
-                                  name,           simulatedAdapter ? simulatedAdapter.get() : platform.hidBus,
-                                  vendorId};
+    const DialogServices services{.view = view,
+                                  .files = platform.files,
+                                  .clock = platform.clock,
+                                  .codePage = platform::SystemCodePage(),
+                                  .programName = name,
+                                  .hidBus = hidBus,
+                                  .adapterVendorId = vendorId};
     CSetupDlg dlg(services);
     CommandSession session{options, view, dlg, platform.clock, err};
     try {

@@ -45,3 +45,4 @@ void RunTimers(CommandSession& session);
 
 // The commands.
 int RunStartup(CommandSession& session);
+int RunAdapter(CommandSession& session);

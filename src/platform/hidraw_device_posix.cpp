@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -62,7 +63,8 @@ const std::optional<HidReportSummary>& HidrawDevice::Summary() {
         return summary_;
     }
     auto descriptor = std::make_unique<hidraw_report_descriptor>();
-    descriptor->size = static_cast<std::uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
+    // hidraw refuses to hand out more than one byte short of its own limit.
+    descriptor->size = static_cast<std::uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE - 1));
     if (::ioctl(fd_, HIDIOCGRDESC, descriptor.get()) < 0) {
         Fail(errno);
         return summary_;
@@ -113,7 +115,8 @@ bool HidrawDevice::ReadInputReport(std::span<std::uint8_t> buffer, std::uint32_t
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - steady_clock::now());
         pollfd readable{fd_, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+        const int ready =
+            ::poll(&readable, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT_MAX)));
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Fail(errno);
         if (ready == 0) return Fail(static_cast<int>(TimeoutError()));

@@ -4,6 +4,9 @@
 // return to the application.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +86,20 @@ TEST_F(AdapterUpgrade, ADifferingAdapterIsUpgradedThroughHidraw) {
     EXPECT_EQ(again.status, kExitSuccess) << again.err;
     EXPECT_EQ(again.out, "");
     EXPECT_EQ(adapter->Nodes().size(), 3u);
+}
+
+// The program as built, in a process of its own that sees the same test bed: it talks to hidraw unless told
+// to simulate, on the real clock.
+TEST_F(AdapterUpgrade, TheProgramReachesTheAdapterThroughHidrawByDefault) {
+    Attach("version=2.20");
+    TempDir scratch;
+    const std::string command = std::string("'") + INSTALLER_SETUP_PROGRAM + "' -C '" + dir.str() +
+                                "' adapter >'" + (scratch / "out").string() + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitSuccess) << status;
+    EXPECT_EQ(scratch.Read("out"), "[Database Installer] ICE adapter is upgraded !\n");
+    EXPECT_EQ(adapter->Version(), kImageVersion);
+    EXPECT_EQ(adapter->Trouble(), "");
 }
 
 TEST_F(AdapterUpgrade, ACurrentAdapterIsLeftAlone) {

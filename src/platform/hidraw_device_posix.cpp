@@ -123,7 +123,10 @@ bool HidrawDevice::ReadInputReport(std::span<std::uint8_t> buffer, std::uint32_t
         if ((readable.revents & POLLIN) == 0) return Fail(ENODEV);  // unplugged
 
         const ssize_t got = ::read(fd_, target.data(), target.size());
-        if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;  // taken by another reader
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {  // taken by another reader
+            if (steady_clock::now() >= deadline) return Fail(static_cast<int>(TimeoutError()));
+            continue;
+        }
         if (got < 0) return Fail(errno);
         if (slot == 1) buffer[0] = 0;
         ClearAfter(buffer, std::min(buffer.size(), slot + static_cast<std::size_t>(got)));

@@ -46,7 +46,8 @@ class EmulatedHidraw {
 
     void Plug();
     void Unplug();
-    // The device sends an input report (interrupt in); the driver queues it for read().
+    // The device sends an input report (interrupt in); the driver queues it for read(). One queue serves
+    // every handle (the kernel gives each its own copy), which is all one handle at a time needs.
     void SendInputReport(Bytes report);
 
     std::string Node() const { return "/dev/hidraw" + std::to_string(identity_.number); }

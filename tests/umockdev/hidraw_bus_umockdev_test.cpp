@@ -2,6 +2,7 @@
 // lengths, the report-ID slot for numbered and unnumbered devices, time-outs, unplugging, udev's arrival
 // events and its queue.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -246,6 +247,13 @@ TEST_F(HidrawBusTest, AReadWaitsForAReportAtMostItsTimeOutAndCutsItToFit) {
     EXPECT_EQ(buffer[1], 0x00) << "the rest of the first report was dropped, not read as the next";
     EXPECT_FALSE(handle->ReadInputReport(buffer, 0));
     EXPECT_EQ(device.Reads(), 2);
+
+    // The node turns readable and yet there is nothing to read (as when another handle was quicker): the
+    // read still ends at its time-out.
+    const std::uint8_t wake = 1;
+    ASSERT_EQ(::write(testbed.MasterOf(device.Node()), &wake, 1), 1);
+    EXPECT_FALSE(handle->ReadInputReport(buffer, 20));
+    EXPECT_EQ(platform::LastSystemError(), platform::TimeoutError());
 }
 
 TEST_F(HidrawBusTest, AHandleToAnUnpluggedDeviceFails) {

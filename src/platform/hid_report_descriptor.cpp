@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-// Item types and the tags this parser acts on (HID 1.11, 6.2.2).
+// Item types and the tags this parser acts on (USB HID class definition 1.11, section 6.2.2).
 constexpr std::uint8_t kTypeMain = 0;
 constexpr std::uint8_t kTypeGlobal = 1;
 

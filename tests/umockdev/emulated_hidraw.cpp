@@ -38,6 +38,13 @@ std::string Hex(std::uint32_t value, int digits, bool upper) {
     return text;
 }
 
+// One device's record: its lines, and the empty line that ends it.
+std::string Paragraph(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text + "\n";
+}
+
 std::string HexBytes(const Bytes& bytes) {
     std::string text;
     for (std::uint8_t b : bytes) text += Hex(b, 2, true);
@@ -83,19 +90,21 @@ std::string EmulatedHidraw::Record() const {
     const std::string interface = usb + "/" + usb.substr(usb.rfind('/') + 1) + ":1.0";
     const std::string hidraw = Syspath().substr(4);
     const std::string hid = hidraw.substr(0, hidraw.find("/hidraw/"));
-    const std::string vid = Hex(identity_.vendorId, 4, false);
-    const std::string pid = Hex(identity_.productId, 4, false);
     const std::string minor = std::to_string(identity_.number);
-    return "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=" + vid +
-           "\nA: idProduct=" + pid + "\nA: busnum=1\nA: devnum=" + std::to_string(identity_.number + 2) +
-           "\n\n" +                                                                                         //
-           "P: " + interface + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nA: bInterfaceClass=03\n\n" +  //
-           "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=0003:0000" + Hex(identity_.vendorId, 4, true) +
-           ":0000" + Hex(identity_.productId, 4, true) + "\nH: report_descriptor=" + HexBytes(descriptor_) +
-           "\n\n" +  //
-           "P: " + hidraw + "\nN: hidraw" + minor + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" + minor +
-           "\nE: MAJOR=" + std::to_string(kHidrawMajor) + "\nE: MINOR=" + minor +
-           "\nA: dev=" + std::to_string(kHidrawMajor) + ":" + minor + "\n";
+    const std::string node = std::to_string(kHidrawMajor) + ":" + minor;
+    return Paragraph({"P: " + usb, "E: SUBSYSTEM=usb", "E: DEVTYPE=usb_device",
+                      "A: idVendor=" + Hex(identity_.vendorId, 4, false),
+                      "A: idProduct=" + Hex(identity_.productId, 4, false), "A: busnum=1",
+                      "A: devnum=" + std::to_string(identity_.number + 2)}) +
+           Paragraph(
+               {"P: " + interface, "E: SUBSYSTEM=usb", "E: DEVTYPE=usb_interface", "A: bInterfaceClass=03"}) +
+           Paragraph({"P: " + hid, "E: SUBSYSTEM=hid",
+                      "E: HID_ID=0003:0000" + Hex(identity_.vendorId, 4, true) + ":0000" +
+                          Hex(identity_.productId, 4, true),
+                      "H: report_descriptor=" + HexBytes(descriptor_)}) +
+           Paragraph({"P: " + hidraw, "N: hidraw" + minor, "E: SUBSYSTEM=hidraw",
+                      "E: DEVNAME=/dev/hidraw" + minor, "E: MAJOR=" + std::to_string(kHidrawMajor),
+                      "E: MINOR=" + minor, "A: dev=" + node});
 }
 
 void EmulatedHidraw::Plug() {

@@ -9,6 +9,7 @@
 
 #include "app/about_dlg_win32.h"
 #include "app/event_dispatch.h"
+#include "app/paint_pump_clock_win32.h"
 #include "app/resource.h"
 #include "app/setup_dlg.h"
 #include "platform/wide_text_win32.h"
@@ -239,10 +240,13 @@ void DialogWindow::SetProgressPos(int pos) {
     RedrawNow(progress);
 }
 
+// The download steps the bar between reports without waiting in between: each step also repaints whatever
+// else of the dialog needs it, so the dialog stays drawn while it takes no input.
 void DialogWindow::StepProgress() {
     const HWND progress = Control(IDC_PROGRESS);
     ::SendMessageW(progress, PBM_STEPIT, 0, 0);
     RedrawNow(progress);
+    RepaintPendingWindows();
 }
 
 void DialogWindow::ShowProgress(bool show) {

@@ -40,7 +40,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<DialogWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (self == nullptr) return FALSE;
-    const INT_PTR result = self->OnMessage(message, wParam, lParam);
+    const INT_PTR result = self->OnMessage(message, wParam);
     if (message == WM_NCDESTROY) {
         self->hwnd_ = nullptr;
         self->statusBar_ = nullptr;
@@ -49,13 +49,13 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
     return result;
 }
 
-INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG:
             OnInitDialog();
             return TRUE;  // the system sets the focus
         case WM_COMMAND:
-            return OnCommand(LOWORD(wParam)) ? TRUE : FALSE;
+            return HIWORD(wParam) == BN_CLICKED && OnCommand(LOWORD(wParam)) ? TRUE : FALSE;
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam) ? TRUE : FALSE;
         case WM_TIMER:
@@ -77,7 +77,6 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (statusBar_ != nullptr) ::SendMessageW(statusBar_, WM_SIZE, 0, 0);
             return FALSE;
         default:
-            (void)lParam;
             return FALSE;
     }
 }

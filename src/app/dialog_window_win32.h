@@ -42,11 +42,11 @@ class DialogWindow : public platform::DialogView {
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam);
     void OnInitDialog();
     void AddAboutToSystemMenu();
     void CreateStatusBar();
-    bool OnCommand(int id);
+    bool OnCommand(int id);  // a click on a button, or its keyboard equivalent
     bool OnSysCommand(WPARAM command);
     bool OnPaint();
     void Dispatch(const std::function<void()>& handler);

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "platform/wide_text_win32.h"
 #include "platform/windows_headers_win32.h"
 #include "support/temp_dir.h"
 
@@ -93,6 +95,32 @@ TEST(SetupExe, RenamedProgramLooksForItsOwnScript) {
     const ProgramRun run = RunProgram(work.str() + "\\Installer.v2.EXE", "-C " + Quoted(work.str()));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "[Database Installer] 沒有找到 " + work.str() + "\\Installer.v2.ini .\n");
+}
+
+std::wstring VersionString(const std::vector<char>& info, const std::wstring& name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = L"\\StringFileInfo\\040404b0\\" + name;
+    if (!::VerQueryValueW(info.data(), key.c_str(), &value, &length) || length == 0) return L"(none)";
+    return std::wstring(static_cast<const wchar_t*>(value), length - 1);
+}
+
+TEST(SetupExe, VersionRecord) {
+    const std::wstring program = platform::WideFromText(INSTALLER_SETUP_PROGRAM);
+    DWORD ignored = 0;
+    std::vector<char> info(::GetFileVersionInfoSizeW(program.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020002u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00020002u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    EXPECT_EQ(VersionString(info, L"FileDescription"), L"Setup MFC Application");
+    EXPECT_EQ(VersionString(info, L"InternalName"), L"Setup");
+    EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"Setup.EXE");
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ TEST_F(DialogWindowTest, StartsAsTheTemplateSaysAndLoadsTheScriptOnTheFirstTick)
     work.Write("Setup.ini", "[FILE]\r\nA=1\r\n");
     DialogHarness harness;
     std::wstring caption;
+    LONG_PTR dialogStyle = 0;
+    std::map<int, LONG_PTR> styles;
     std::map<int, ControlState> controls;
     std::wstring statusClass;
     std::wstring statusText = L"(none)";
@@ -101,8 +103,10 @@ TEST_F(DialogWindowTest, StartsAsTheTemplateSaysAndLoadsTheScriptOnTheFirstTick)
             return harness.Fail("the script was not loaded");
         const HWND dialog = harness.Dialog();
         caption = WindowText(dialog);
+        dialogStyle = ::GetWindowLongPtrW(dialog, GWL_STYLE);
         for (const auto& [id, units] : kTemplateRects) {
             const HWND control = harness.Control(id);
+            styles[id] = ::GetWindowLongPtrW(control, GWL_STYLE);
             ControlState& state = controls[id];
             state = {WindowText(control), ::IsWindowEnabled(control) != FALSE,
                      ::IsWindowVisible(control) != FALSE};
@@ -141,6 +145,14 @@ TEST_F(DialogWindowTest, StartsAsTheTemplateSaysAndLoadsTheScriptOnTheFirstTick)
     });
 
     EXPECT_EQ(caption, kDialogCaption);
+    // Modal frame, caption bar with system menu, no minimise or maximise box.
+    EXPECT_EQ(dialogStyle & (DS_MODALFRAME | WS_CAPTION | WS_SYSMENU),
+              DS_MODALFRAME | WS_CAPTION | WS_SYSMENU);
+    EXPECT_EQ(dialogStyle & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_EQ(styles[IDC_INSTALL] & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(styles[IDC_UNINSTALL] & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(styles[IDC_KEIL_ROOT] & (ES_READONLY | ES_AUTOHSCROLL), ES_READONLY | ES_AUTOHSCROLL);
+    EXPECT_EQ(styles[IDC_PROGRESS] & PBS_SMOOTH, PBS_SMOOTH);
     EXPECT_EQ(controls[IDC_INSTALL].text, L"&Install");
     EXPECT_FALSE(controls[IDC_INSTALL].enabled);
     EXPECT_EQ(controls[IDC_UNINSTALL].text, L"&Uninstall");

@@ -376,6 +376,7 @@ TEST_F(DialogWindowTest, DeviceChangeIsAnsweredTrueAndAnArrivalStartsTimerTwo) {
 TEST_F(DialogWindowTest, WaitingKeepsRepaintingAndHandlesNothingElse) {
     work.Write("Setup.ini", "[FILE]\r\n");
     DialogHarness harness;
+    std::atomic<bool> waiting = false;
     std::atomic<bool> waitOver = false;
     bool repaintedWhileWaiting = false;
     bool exitWaitedForTheOperation = false;
@@ -383,16 +384,24 @@ TEST_F(DialogWindowTest, WaitingKeepsRepaintingAndHandlesNothingElse) {
         if (!harness.WaitOnDialogThread([&] { return harness.dlg.ScriptLoaded(); }))
             return harness.Fail("the script was not loaded");
         harness.Post([&] {
-            harness.clock.Sleep(1500);
+            waiting = true;
+            harness.clock.Sleep(3000);
             waitOver = true;
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Not asked on the dialog's thread: while it waits, it takes no message from another thread either.
+        const auto started = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!waiting && std::chrono::steady_clock::now() < started)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!waiting) return harness.Fail("the operation did not start");
         const HWND browse = harness.Control(IDC_BROWSE);
         ::InvalidateRect(browse, nullptr, TRUE);
         DialogHarness::Click(harness.Dialog(), IDC_EXIT);
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        repaintedWhileWaiting = !waitOver && ::GetUpdateRect(browse, nullptr, FALSE) == FALSE;
-        exitWaitedForTheOperation = !waitOver && ::IsWindowVisible(harness.Dialog()) != FALSE;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!waitOver && ::GetUpdateRect(browse, nullptr, FALSE) != FALSE &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        repaintedWhileWaiting = ::GetUpdateRect(browse, nullptr, FALSE) == FALSE && !waitOver;
+        exitWaitedForTheOperation = ::IsWindowVisible(harness.Dialog()) != FALSE && !waitOver;
     });
     EXPECT_TRUE(repaintedWhileWaiting);
     EXPECT_TRUE(exitWaitedForTheOperation);

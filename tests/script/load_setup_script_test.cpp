@@ -72,17 +72,4 @@ TEST_F(LoadSetupScriptTest, SecondLoadReplacesTheListAndTakesTheNewFolder) {
     EXPECT_EQ(f.dlg.m_workDir, (dir / "other").string());
 }
 
-// A working directory far longer than the 259 characters of the original buffer is taken whole.
-TEST_F(LoadSetupScriptTest, LongWorkingDirectoryIsTakenWhole) {
-    std::filesystem::path deep = dir.path();
-    for (int i = 0; i < 8; ++i) deep /= std::string(40, static_cast<char>('a' + i));
-    std::filesystem::create_directories(deep);
-    std::filesystem::current_path(deep);
-    dir.Write((std::filesystem::relative(deep, dir.path()) / "Setup.ini").string(), "deep");
-    ASSERT_GT(deep.string().size(), 259u);
-    EXPECT_EQ(f.dlg.LoadSetupScript(), 0);
-    EXPECT_EQ(f.dlg.m_workDir, deep.string());
-    EXPECT_EQ(f.dlg.m_scriptLines, (Lines{"deep"}));
-}
-
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace platform {
+
+// The machine's file system through the ANSI file calls, with their own semantics: share modes enforced by
+// the system, the read-only attribute, and its error codes.
+class Win32FileSystem : public FileSystem {
+  public:
+    std::unique_ptr<RawFile> Open(const std::string& path, OpenMode mode, FileError& error) override;
+    bool Exists(const std::string& path) override;
+    std::uint32_t GetAttributes(const std::string& path) override;
+    bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool CopyFileTo(const std::string& source, const std::string& destination, bool failIfExists) override;
+    bool RemoveFile(const std::string& path) override;
+    bool ReplaceFile(const std::string& replacement, const std::string& target) override;
+    bool ChangeDirectory(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
+    bool CurrentDirectory(std::string& path) override;
+};
+
+}  // namespace platform

@@ -1,43 +1,17 @@
 #include "platform/windows_path_posix.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <string_view>
 
+#include "platform/folder_listing_cache_posix.h"
+
 namespace platform {
 namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-// The entry of folder whose name equals name ignoring case, or empty.
-std::string FindIgnoringCase(const std::string& folder, std::string_view name) {
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return {};
-    std::string found;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (SameIgnoringCase(entry->d_name, name)) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
 }
 
 }  // namespace
@@ -53,11 +27,13 @@ std::string NormalizeSeparators(const std::string& windowsPath) {
     return result;
 }
 
-std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath) {
+std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath, FolderListingCache* cache) {
     if (windowsPath.find('\0') != std::string::npos) return std::nullopt;
     const std::string path = NormalizeSeparators(windowsPath);
     if (path.empty()) return path;
 
+    FolderListingCache oneLookup;  // without a cache of the caller's, each folder is listed afresh
+    FolderListingCache& listings = cache != nullptr ? *cache : oneLookup;
     std::string resolved = path.front() == '/' ? "/" : "";
     std::size_t start = path.front() == '/' ? 1 : 0;
     bool lookingUp = true;
@@ -67,7 +43,7 @@ std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath) {
         const std::string_view name(path.data() + start, slash - start);
         std::string candidate = resolved + std::string(name);
         if (lookingUp && !PathExists(candidate)) {
-            const std::string actual = FindIgnoringCase(resolved, name);
+            const std::string actual = listings.FindIgnoringCase(resolved, name);
             if (actual.empty()) {
                 lookingUp = false;  // nothing below a missing folder can be found
             } else {

@@ -8,11 +8,15 @@
 
 namespace platform {
 
+class FolderListingCache;
+
 // The separators mapped and collapsed, nothing looked up.
 std::string NormalizeSeparators(const std::string& windowsPath);
 
 // The POSIX path that names the same file. Components below the first one that cannot be found are kept as
-// written. Empty when the path cannot name a file at all (it holds a NUL byte).
-std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath);
+// written. Empty when the path cannot name a file at all (it holds a NUL byte). With a cache, folders are
+// listed once per change rather than once per lookup.
+std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath,
+                                              FolderListingCache* cache = nullptr);
 
 }  // namespace platform

@@ -1,0 +1,79 @@
+// The listing cache behind case-insensitive lookups must never hide a change: neither one made by another
+// program (caught by the folder's status) nor one the file system made itself (entered into the listing).
+#include "platform/folder_listing_cache_posix.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/file_system_posix.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::OpenMode;
+
+std::string Win(const TempDir& dir, const std::string& relative) {
+    return dir.str() + "\\" + relative;
+}
+
+TEST(FolderListingCache, SeesChangesMadeBehindItsBack) {
+    TempDir dir;
+    dir.Write("Alpha.DLL", "");
+    platform::FolderListingCache cache;
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "ALPHA.dll"), "Alpha.DLL");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str() + "/", "beta.dll"), "");
+
+    dir.Write("BETA.DLL", "");  // another program adds a file right after the listing was read
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll"), "BETA.DLL");
+    fs::remove(dir / "Alpha.DLL");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "alpha.dll"), "");
+    fs::rename(dir / "BETA.DLL", dir / "Gamma.dll");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll"), "");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "GAMMA.DLL"), "Gamma.dll");
+}
+
+TEST(FolderListingCache, ARemovedSpellingLeavesTheOtherOneFindable) {
+    TempDir dir;
+    dir.Write("x.ini", "");
+    dir.Write("X.INI", "");
+    platform::FolderListingCache cache;
+    ASSERT_NE(cache.FindIgnoringCase(dir.str(), "X.Ini"), "");
+    const std::string first = cache.FindIgnoringCase(dir.str(), "X.Ini");
+    cache.BeforeChange(dir.str() + "/" + first);
+    fs::remove(dir / first);
+    cache.AfterRemoving(dir.str() + "/" + first);
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "X.Ini"), first == "x.ini" ? "X.INI" : "x.ini");
+}
+
+// Every call that adds or removes a folder entry keeps the listing right for the next lookup.
+TEST(FolderListingCache, FileSystemChangesAreSeenAtOnce) {
+    TempDir dir;
+    dir.Write("source.bin", "data");
+    platform::PosixFileSystem files;
+    platform::FileError error;
+    EXPECT_FALSE(files.Exists(Win(dir, "NEW.TXT")));  // the folder is listed now
+
+    ASSERT_NE(files.Open(Win(dir, "new.txt"), OpenMode::kCreateReadWriteExclusive, error), nullptr);
+    EXPECT_TRUE(files.Exists(Win(dir, "NEW.TXT")));
+    ASSERT_TRUE(files.CopyFileTo(Win(dir, "SOURCE.BIN"), Win(dir, "Copy.bin"), false));
+    EXPECT_TRUE(files.Exists(Win(dir, "COPY.BIN")));
+    ASSERT_TRUE(files.MakeDirectory(Win(dir, "Sub")));
+    EXPECT_TRUE(files.Exists(Win(dir, "SUB")));
+    ASSERT_TRUE(files.ReplaceFile(Win(dir, "copy.bin"), Win(dir, "Moved.bin")));
+    EXPECT_FALSE(files.Exists(Win(dir, "COPY.BIN")));
+    EXPECT_TRUE(files.Exists(Win(dir, "MOVED.BIN")));
+    ASSERT_TRUE(files.RemoveFile(Win(dir, "NEW.TXT")));
+    EXPECT_FALSE(files.Exists(Win(dir, "new.TXT")));
+    EXPECT_EQ(dir.Read("Moved.bin"), "data");
+
+    // A second file system (another installer) changes the folder: the first one's listing notices.
+    platform::PosixFileSystem other;
+    ASSERT_TRUE(other.RemoveFile(Win(dir, "moved.bin")));
+    ASSERT_NE(other.Open(Win(dir, "Late.txt"), OpenMode::kCreateReadWriteExclusive, error), nullptr);
+    EXPECT_FALSE(files.Exists(Win(dir, "MOVED.BIN")));
+    EXPECT_TRUE(files.Exists(Win(dir, "LATE.TXT")));
+}
+
+}  // namespace

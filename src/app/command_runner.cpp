@@ -15,6 +15,9 @@ using CommandFunction = int (*)(CommandSession&);
 const std::map<std::string, CommandFunction>& Commands() {
     static const std::map<std::string, CommandFunction> commands = {
         {"", RunStartup},
+        {"status", RunStatus},
+        {"install", RunInstall},
+        {"uninstall", RunUninstall},
     };
     return commands;
 }
@@ -32,6 +35,7 @@ void RunTimers(CommandSession& session) {
 
 int RunStartup(CommandSession& session) {
     RunTimers(session);
+    if (session.options.keilRoot && session.dlg.ScriptLoaded()) BrowseKeilRootOption(session);
     return session.dlg.ScriptLoaded() ? kExitSuccess : kExitFailure;
 }
 
@@ -74,7 +78,7 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
                                   platform.hidBus,
                                   options.adapterVendorId.value_or(0)};
     CSetupDlg dlg(services);
-    CommandSession session{options, view, dlg, platform.clock, err};
+    CommandSession session{options, view, dlg, platform.clock, err, out};
     try {
         dlg.OnInitDialog();
         return command->second(session);

@@ -75,6 +75,15 @@ class CSetupDlg {
     void OnBrowse();
     int DetectUvVersion();
     int CheckInstalledState();
+    // The Keil root as every handler reads it: the text of control 1004.
+    std::string KeilRoot() { return GetControlText(platform::kIdKeilRoot); }
+    // m_uvVersion, detected again when a script reload reset it while a root stayed chosen; 0 = none.
+    int UvVersionForRoot();
+    void RunScriptPass(bool install);
+    int CopyIntoKeilTree(const std::string& source, const std::string& destination);
+    int DeleteFromKeilTree(const std::string& destination);
+    int ReplaceToolsIni(const std::string& iniName, const std::vector<std::string>& lines,
+                        const std::string& tail);
 
     // --- User interface ---
     void SetStatusText(const std::string& text);

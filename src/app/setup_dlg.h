@@ -70,7 +70,7 @@ class CSetupDlg {
     int InstallCdbEntry(const std::string& line);
     int RemoveFileEntry(const std::string& line);
     int RemoveCdbEntry(const std::string& line);
-    int EnsureTargetDir(std::string path, int makeDir);
+    int EnsureTargetDir(const std::string& path, int makeDir);
     int UpdateToolsIni(const std::string& line, int install);
     void OnBrowse();
     int DetectUvVersion();

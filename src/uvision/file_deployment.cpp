@@ -141,7 +141,7 @@ int CSetupDlg::RemoveCdbEntry(const std::string& line) {
 
 // Makes sure the folder that path ends in (one level only) exists. When it already exists it becomes the
 // current directory, which the pass undoes at its end.
-int CSetupDlg::EnsureTargetDir(std::string path, int makeDir) {
+int CSetupDlg::EnsureTargetDir(const std::string& path, int makeDir) {
     if (makeDir != 1) return 0;
     // Windows takes a slash for a separator too; roots given on POSIX are written with slashes.
     std::size_t last = m_codePage.FindLast(path, '\\');

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -82,8 +83,8 @@ class CSetupDlg {
     void RunScriptPass(bool install);
     int CopyIntoKeilTree(const std::string& source, const std::string& destination);
     int DeleteFromKeilTree(const std::string& destination);
-    int ReplaceToolsIni(const std::string& iniName, const std::vector<std::string>& lines,
-                        const std::string& tail);
+    int ReplaceToolsIni(const std::string& iniName, const std::vector<std::string_view>& lines,
+                        std::string_view tail);
 
     // --- User interface ---
     void SetStatusText(const std::string& text);

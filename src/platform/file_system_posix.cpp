@@ -163,6 +163,12 @@ std::optional<std::string> PosixFileSystem::Resolve(const std::string& path) {
     return resolved;
 }
 
+std::optional<ResolvedPath> PosixFileSystem::ResolveStatus(const std::string& path) {
+    auto resolved = ResolveWindowsPathStatus(path, &listings_);
+    if (!resolved) Fail(EINVAL);
+    return resolved;
+}
+
 std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode mode, FileError& error) {
     error = FileError{};
     const auto resolved = Resolve(path);
@@ -204,17 +210,24 @@ std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
-    const auto resolved = Resolve(path);
+    const auto resolved = ResolveStatus(path);
     struct stat st {};
     if (!resolved) return false;
-    return ::lstat(resolved->c_str(), &st) == 0 || Fail(errno);
+    if (resolved->exists) return true;
+    if (resolved->missing) return Fail(ENOENT);
+    return ::lstat(resolved->path.c_str(), &st) == 0 || Fail(errno);
 }
 
 std::uint32_t PosixFileSystem::GetAttributes(const std::string& path) {
-    const auto resolved = Resolve(path);
-    struct stat st {};
+    const auto resolved = ResolveStatus(path);
     if (!resolved) return kInvalidAttributes;
-    if (::stat(resolved->c_str(), &st) != 0) {
+    struct stat st = resolved->status;
+    if (resolved->missing) {
+        Fail(ENOENT);
+        return kInvalidAttributes;
+    }
+    const bool known = resolved->exists && !S_ISLNK(st.st_mode);  // a link's target still has to be looked at
+    if (!known && ::stat(resolved->path.c_str(), &st) != 0) {
         Fail(errno);
         return kInvalidAttributes;
     }
@@ -237,8 +250,9 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
                                  bool failIfExists) {
     const auto from = Resolve(source);
     if (!from) return false;
-    const auto to = Resolve(destination);
-    if (!to) return false;
+    const auto resolvedTo = ResolveStatus(destination);
+    if (!resolvedTo) return false;
+    const std::string* to = &resolvedTo->path;
 
     const int in = OpenNoFollowBlock(*from, O_RDONLY);
     if (in < 0) return Fail(errno);
@@ -251,20 +265,29 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
     };
     if (::fstat(in, &sourceStat) != 0) return closeIn(Fail(errno));
     if (!S_ISREG(sourceStat.st_mode)) return closeIn(Fail(EACCES));
-    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK, which kept a FIFO from blocking the open, means nothing to a regular file: it may stay.
 
     struct stat destStat {};
-    if (::stat(to->c_str(), &destStat) == 0) {
+    if (!resolvedTo->missing && ::stat(to->c_str(), &destStat) == 0) {
         if (failIfExists) return closeIn(Fail(EEXIST));
         if (S_ISDIR(destStat.st_mode) || IsReadOnly(destStat)) return closeIn(Fail(EACCES));
         if (HeldElsewhere(*to)) return closeIn(Fail(EWOULDBLOCK));
     }
 
-    // The copy is made beside the destination and put in its place when complete, so a failure midway
-    // never leaves a half-written file or loses the one that was there.
+    // A file that was there is replaced by a complete copy made beside it, so a failure midway never loses
+    // it; a new file is written in place and removed again if the copy fails. Either way no half-written
+    // file is left behind.
     listings_.BeforeChange(*to);
-    std::string temp = ParentOf(*to) + "/.setup-copy-XXXXXX";
-    const int out = ::mkstemp(temp.data());
+    std::string temp = *to;
+    int out = -1;
+    if (resolvedTo->missing) {
+        out = OpenNoFollowBlock(*to, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (out < 0 && errno != EEXIST) return closeIn(Fail(errno));
+    }
+    if (out < 0) {
+        temp = ParentOf(*to) + "/.setup-copy-XXXXXX";
+        out = ::mkstemp(temp.data());
+    }
     if (out < 0) return closeIn(Fail(errno));
     bool ok = CopyContents(in, out) && (::fchmod(out, sourceStat.st_mode & 07777) == 0 || Fail(errno));
     if (ok) {
@@ -272,7 +295,7 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
         ::futimens(out, times);
     }
     ok = (::close(out) == 0 || Fail(errno)) && ok;
-    ok = ok && (::rename(temp.c_str(), to->c_str()) == 0 || Fail(errno));
+    if (temp != *to) ok = ok && (::rename(temp.c_str(), to->c_str()) == 0 || Fail(errno));
     if (!ok) {
         const SystemErrorCode saved = LastSystemError();
         ::unlink(temp.c_str());

@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/folder_listing_cache_posix.h"
+#include "platform/windows_path_posix.h"
 
 namespace platform {
 
@@ -26,6 +27,7 @@ class PosixFileSystem : public FileSystem {
 
   private:
     std::optional<std::string> Resolve(const std::string& path);
+    std::optional<ResolvedPath> ResolveStatus(const std::string& path);
 
     FolderListingCache listings_;
 };

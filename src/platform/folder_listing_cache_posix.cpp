@@ -74,23 +74,27 @@ FolderListingCache::Listing* FolderListingCache::Current(const std::string& fold
     return nullptr;
 }
 
-std::string FolderListingCache::FindIgnoringCase(const std::string& folder, std::string_view name) {
+std::optional<std::string> FolderListingCache::FindIgnoringCase(const std::string& folder,
+                                                                std::string_view name) {
     const std::string key = FolderKey(folder);
     const std::lock_guard lock(mutex_);
     Listing* listing = Current(key);
     if (listing == nullptr) {
         if (listings_.size() >= kMaxFolders) listings_.clear();
         Listing fresh;
-        if (!Read(key, fresh)) return {};
+        if (!Read(key, fresh)) return std::nullopt;
         listing = &listings_.insert_or_assign(key, std::move(fresh)).first->second;
     }
+    justValidated_ = key;
     const auto names = listing->namesByUpper.find(UpperAscii(name));
     return names == listing->namesByUpper.end() ? std::string() : names->second.front();
 }
 
 void FolderListingCache::BeforeChange(const std::string& path) {
+    const std::string folder = FolderOfPath(FolderKey(path));
     const std::lock_guard lock(mutex_);
-    Current(FolderOfPath(FolderKey(path)));
+    if (folder != justValidated_) Current(folder);
+    justValidated_.clear();
 }
 
 void FolderListingCache::AfterAdding(const std::string& path) {
@@ -105,6 +109,7 @@ void FolderListingCache::AfterChange(const std::string& changedPath, bool added)
     const std::string path = FolderKey(changedPath);  // without a trailing slash
     const std::string folder = FolderOfPath(path);
     const std::lock_guard lock(mutex_);
+    justValidated_.clear();
     const auto found = listings_.find(folder);
     if (found == listings_.end()) return;
     Listing& listing = found->second;

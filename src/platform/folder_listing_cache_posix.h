@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,9 +19,10 @@ namespace platform {
 
 class FolderListingCache {
   public:
-    // The name of the entry of folder that equals name ignoring ASCII letter case, or empty. folder is a
-    // POSIX path, with or without a trailing slash; empty means the current folder.
-    std::string FindIgnoringCase(const std::string& folder, std::string_view name);
+    // The name of the entry of folder that equals name ignoring ASCII letter case, or empty; none when the
+    // folder cannot be listed. folder is a POSIX path, with or without a trailing slash; empty means the
+    // current folder.
+    std::optional<std::string> FindIgnoringCase(const std::string& folder, std::string_view name);
 
     // Around a change the file system makes itself to the folder that holds path: BeforeChange drops a
     // listing that no longer matches the folder, the After calls enter the change and record the folder's new
@@ -52,6 +54,9 @@ class FolderListingCache {
     static constexpr std::size_t kMaxFolders = 256;
     std::mutex mutex_;
     std::unordered_map<std::string, Listing> listings_;
+    // The folder whose status the last lookup has just compared: a change that follows at once needs no
+    // second look before it.
+    std::string justValidated_;
 };
 
 // A folder path as the cache keys it: no trailing slash (but "/"), "." for the current folder.

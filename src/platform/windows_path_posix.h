@@ -3,6 +3,8 @@
 // file system would find it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 
@@ -18,5 +20,15 @@ std::string NormalizeSeparators(const std::string& windowsPath);
 // listed once per change rather than once per lookup.
 std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath,
                                               FolderListingCache* cache = nullptr);
+
+// The resolved path with what the lookup learnt on the way, so that the caller need not ask again.
+struct ResolvedPath {
+    std::string path;
+    bool exists = false;   // it exists under this name, and status holds its lstat
+    bool missing = false;  // its folder exists and holds it in no letter case
+    struct stat status {};
+};
+std::optional<ResolvedPath> ResolveWindowsPathStatus(const std::string& windowsPath,
+                                                     FolderListingCache* cache = nullptr);
 
 }  // namespace platform

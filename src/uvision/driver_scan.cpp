@@ -30,13 +30,13 @@ std::string EntryIdentity(const ToolEntry& entry, int uvVersion, const platform:
 // sequence <prefix>0, <prefix>1, ... as the keys stand, and goes right after its last member; a number that
 // another key of the section already holds (as Keil reads keys: any letter case, blanks around it) is passed
 // over, so the new line never shadows or is shadowed by another driver.
-DriverScan ScanDriverSection(const std::vector<std::string>& lines, const ToolEntry& entry,
+DriverScan ScanDriverSection(const std::vector<std::string_view>& lines, const ToolEntry& entry,
                              const std::string& entryIdentity, const platform::CodePage& cp) {
     DriverScan scan;
     const std::string header = "[" + entry.section + "]";
     std::size_t headerIndex = 0;
-    while (headerIndex < lines.size() &&
-           (lines[headerIndex].size() != header.size() || cp.Upper(lines[headerIndex]) != header)) {
+    while (headerIndex < lines.size() && (lines[headerIndex].size() != header.size() ||
+                                          cp.Upper(std::string(lines[headerIndex])) != header)) {
         ++headerIndex;
     }
     if (headerIndex == lines.size()) return scan;
@@ -47,10 +47,10 @@ DriverScan ScanDriverSection(const std::vector<std::string>& lines, const ToolEn
     std::size_t insertIndex = headerIndex + 1;
     std::unordered_set<std::string> keysInUse;
     for (std::size_t i = headerIndex + 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
+        const std::string_view line = lines[i];
         if (line.empty()) continue;
         if (line.front() == '[') break;
-        const std::string rest = cp.TrimLeft(line);
+        const std::string rest = cp.TrimLeft(std::string(line));
         const std::size_t equals = cp.Find(rest, '=');
         if (equals == std::string::npos || equals == 0) continue;
         if (rest.size() < prefix.size() || cp.Upper(rest.substr(0, prefix.size())) != prefix) continue;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -39,7 +40,7 @@ const char* GenerationTag(int uvVersion);
 // without trailing blanks, upper-cased.
 std::string EntryIdentity(const ToolEntry& entry, int uvVersion, const platform::CodePage& cp);
 
-DriverScan ScanDriverSection(const std::vector<std::string>& lines, const ToolEntry& entry,
+DriverScan ScanDriverSection(const std::vector<std::string_view>& lines, const ToolEntry& entry,
                              const std::string& entryIdentity, const platform::CodePage& cp);
 
 // The line that registers the driver under <prefix><number>.

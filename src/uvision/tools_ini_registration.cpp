@@ -32,16 +32,21 @@ bool FetchToolEntry(const CSetupDlg& dlg, const std::string& line, const platfor
     return true;
 }
 
+// Reads to the end of the file, however its length changes meanwhile.
 bool ReadWholeFile(platform::RawFile& file, std::string& bytes) {
     std::uint64_t length = 0;
-    if (file.Length(length)) bytes.reserve(static_cast<std::size_t>(length));
-    char buffer[64 * 1024];
+    if (!file.Length(length)) length = 0;
+    bytes.resize(static_cast<std::size_t>(length) + 1);
+    std::size_t size = 0;
     for (;;) {
+        if (size == bytes.size()) bytes.resize(bytes.size() * 2);
         std::size_t got = 0;
-        if (!file.Read(buffer, sizeof buffer, got)) return false;
-        if (got == 0) return true;
-        bytes.append(buffer, got);
+        if (!file.Read(bytes.data() + size, bytes.size() - size, got)) return false;
+        if (got == 0) break;
+        size += got;
     }
+    bytes.resize(size);
+    return true;
 }
 
 }  // namespace
@@ -66,7 +71,8 @@ int CSetupDlg::UpdateToolsIni(const std::string& line, int install) {
     std::string bytes;
     if (!ReadWholeFile(*lock, bytes))
         return showOpenFailure(platform::MakeFileError(platform::LastSystemError(), ""));
-    ToolsIniText text = SplitToolsIni(bytes);
+    ToolsIniText text = SplitToolsIni(bytes);  // views into bytes
+    std::string newLine;
 
     const DriverScan scan =
         ScanDriverSection(text.lines, entry, EntryIdentity(entry, uvVersion, m_codePage), m_codePage);
@@ -81,8 +87,8 @@ int CSetupDlg::UpdateToolsIni(const std::string& line, int install) {
             break;
         case DriverScan::Outcome::kNotRegistered:
             if (install != 1) return 0;
-            text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(scan.insertIndex),
-                              NewDriverLine(entry, scan.newNumber, uvVersion));
+            newLine = NewDriverLine(entry, scan.newNumber, uvVersion);
+            text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(scan.insertIndex), newLine);
             break;
     }
     const int result = ReplaceToolsIni(iniName, text.lines, text.tail);
@@ -93,8 +99,8 @@ int CSetupDlg::UpdateToolsIni(const std::string& line, int install) {
 // A failure to create the new file is a result (-1, after the open-failure box); a failure to write, flush
 // or close it is a disk-full error raised with TOOLS.INI's name, and a failure to put it in place is raised
 // with the system's cause and no name. The old file stays as it was in every case.
-int CSetupDlg::ReplaceToolsIni(const std::string& iniName, const std::vector<std::string>& lines,
-                               const std::string& tail) {
+int CSetupDlg::ReplaceToolsIni(const std::string& iniName, const std::vector<std::string_view>& lines,
+                               std::string_view tail) {
     const std::string newName = iniName + ".new";
     platform::FileError error;
     auto file = m_files.Open(newName, platform::OpenMode::kCreateReadWriteExclusive, error);
@@ -112,10 +118,9 @@ int CSetupDlg::ReplaceToolsIni(const std::string& iniName, const std::vector<std
         return platform::FileError{platform::FileErrorCause::kDiskFull, platform::LastSystemError(), iniName};
     };
 
-    const std::string bytes = JoinToolsIni(lines, tail);
-    for (std::size_t done = 0; done < bytes.size(); done += kWriteChunk) {
-        const std::size_t size = std::min(kWriteChunk, bytes.size() - done);
-        if (!file->Write(bytes.data() + done, size)) discardAndRaise(diskFull());
+    ToolsIniEncoder encoder(lines, tail);
+    for (std::string_view chunk; !(chunk = encoder.Next(kWriteChunk)).empty();) {
+        if (!file->Write(chunk.data(), chunk.size())) discardAndRaise(diskFull());
     }
     if (!file->Flush()) discardAndRaise(diskFull());
     if (!file->Close()) discardAndRaise(diskFull());

@@ -1,41 +1,44 @@
 #include "uvision/tools_ini_text.h"
 
-#include <cstring>
-
 namespace {
 constexpr char kEndOfText = 0x1A;
 }
 
-ToolsIniText SplitToolsIni(const std::string& bytes) {
+ToolsIniText SplitToolsIni(std::string_view bytes) {
     ToolsIniText text;
     const std::size_t end = bytes.find(kEndOfText);
-    const std::size_t textEnd = end == std::string::npos ? bytes.size() : end;
-    if (end != std::string::npos) text.tail = bytes.substr(end);
+    const std::string_view body = bytes.substr(0, end);
+    if (end != std::string_view::npos) text.tail = bytes.substr(end);
 
+    text.lines.reserve(body.size() / 32 + 1);  // about one line per 32 bytes in a TOOLS.INI
     std::size_t start = 0;
-    for (;;) {
-        const void* found = std::memchr(bytes.data() + start, '\n', textEnd - start);
-        if (found == nullptr) break;
-        const std::size_t lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+    for (std::size_t lf; (lf = body.find('\n', start)) != std::string_view::npos; start = lf + 1) {
         std::size_t lineEnd = lf;
-        if (lineEnd > start && bytes[lineEnd - 1] == '\r') --lineEnd;
-        text.lines.emplace_back(bytes, start, lineEnd - start);
-        start = lf + 1;
+        if (lineEnd > start && body[lineEnd - 1] == '\r') --lineEnd;
+        text.lines.push_back(body.substr(start, lineEnd - start));
     }
-    text.lines.emplace_back(bytes, start, textEnd - start);  // the read that meets the end
+    text.lines.push_back(body.substr(start));  // the read that meets the end
     return text;
 }
 
-std::string JoinToolsIni(const std::vector<std::string>& lines, const std::string& tail) {
-    std::size_t size = tail.size();
-    for (const std::string& line : lines) size += line.size() + 2;
-    std::string bytes;
-    bytes.reserve(size);
-    for (const std::string& line : lines) {
+std::string_view ToolsIniEncoder::Next(std::size_t chunkSize) {
+    chunk_.clear();
+    while (next_ < lines_.size() && chunk_.size() < chunkSize) {
+        const std::string_view line = lines_[next_++];
         if (line.empty()) continue;
-        bytes += line;
-        bytes += "\r\n";
+        chunk_.append(line);
+        chunk_.append("\r\n");
     }
-    bytes += tail;
+    if (next_ == lines_.size() && !tailDone_ && chunk_.size() < chunkSize) {
+        chunk_.append(tail_);
+        tailDone_ = true;
+    }
+    return chunk_;
+}
+
+std::string JoinToolsIni(const std::vector<std::string_view>& lines, std::string_view tail) {
+    ToolsIniEncoder encoder(lines, tail);
+    std::string bytes;
+    for (std::string_view chunk; !(chunk = encoder.Next(64 * 1024)).empty();) bytes.append(chunk);
     return bytes;
 }

@@ -22,16 +22,16 @@ TEST(FolderListingCache, SeesChangesMadeBehindItsBack) {
     TempDir dir;
     dir.Write("Alpha.DLL", "");
     platform::FolderListingCache cache;
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "ALPHA.dll"), "Alpha.DLL");
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str() + "/", "beta.dll"), "");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "ALPHA.dll").value_or("?"), "Alpha.DLL");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str() + "/", "beta.dll").value_or("?"), "");
 
     dir.Write("BETA.DLL", "");  // another program adds a file right after the listing was read
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll"), "BETA.DLL");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll").value_or("?"), "BETA.DLL");
     fs::remove(dir / "Alpha.DLL");
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "alpha.dll"), "");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "alpha.dll").value_or("?"), "");
     fs::rename(dir / "BETA.DLL", dir / "Gamma.dll");
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll"), "");
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "GAMMA.DLL"), "Gamma.dll");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "beta.dll").value_or("?"), "");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "GAMMA.DLL").value_or("?"), "Gamma.dll");
 }
 
 TEST(FolderListingCache, ARemovedSpellingLeavesTheOtherOneFindable) {
@@ -39,12 +39,12 @@ TEST(FolderListingCache, ARemovedSpellingLeavesTheOtherOneFindable) {
     dir.Write("x.ini", "");
     dir.Write("X.INI", "");
     platform::FolderListingCache cache;
-    ASSERT_NE(cache.FindIgnoringCase(dir.str(), "X.Ini"), "");
-    const std::string first = cache.FindIgnoringCase(dir.str(), "X.Ini");
+    const std::string first = cache.FindIgnoringCase(dir.str(), "X.Ini").value_or("");
+    ASSERT_NE(first, "");
     cache.BeforeChange(dir.str() + "/" + first);
     fs::remove(dir / first);
     cache.AfterRemoving(dir.str() + "/" + first);
-    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "X.Ini"), first == "x.ini" ? "X.INI" : "x.ini");
+    EXPECT_EQ(cache.FindIgnoringCase(dir.str(), "X.Ini").value_or("?"), first == "x.ini" ? "X.INI" : "x.ini");
 }
 
 // Every call that adds or removes a folder entry keeps the listing right for the next lookup.

@@ -110,7 +110,8 @@ TEST_P(DriverScanTable, FindsTheDriverOrWhereItGoes) {
     const ScanCase& c = GetParam();
     const auto cp = platform::CodePage::ForNumber(platform::CodePage::kUtf8);
     const ToolEntry entry{"DEMO", "DRV", c.tagFlag, 0, c.value};
-    const DriverScan scan = ScanDriverSection(c.lines, entry, EntryIdentity(entry, c.uvVersion, cp), cp);
+    const std::vector<std::string_view> lines(c.lines.begin(), c.lines.end());
+    const DriverScan scan = ScanDriverSection(lines, entry, EntryIdentity(entry, c.uvVersion, cp), cp);
     ASSERT_EQ(scan.outcome, c.outcome);
     if (c.outcome == Outcome::kFound) {
         EXPECT_EQ(scan.foundIndex, c.index);
@@ -144,7 +145,8 @@ TEST(DriverScan, DoubleByteCharactersStayWhole) {
     const ToolEntry entry{"DEMO", "DRV", 0, 0, value};
     EXPECT_EQ(EntryIdentity(entry, 2, big5), "BIN\\\xA5\x5C.DLL");
     const Lines lines = Demo({"drv0=bin\\\xA5\x5C.dll (other)"});
-    const DriverScan scan = ScanDriverSection(lines, entry, EntryIdentity(entry, 2, big5), big5);
+    const DriverScan scan = ScanDriverSection(std::vector<std::string_view>(lines.begin(), lines.end()),
+                                              entry, EntryIdentity(entry, 2, big5), big5);
     EXPECT_EQ(scan.outcome, Outcome::kFound);
 }
 

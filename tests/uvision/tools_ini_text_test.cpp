@@ -15,13 +15,16 @@ TEST(ToolsIniText, LinesAsTextModeReadsThem) {
     };
     for (const std::string& input : inputs) {
         MemoryFile file(input, 3);
-        EXPECT_EQ(SplitToolsIni(input).lines, platform::ReadAllLines(file)) << testing::PrintToString(input);
+        const std::vector<std::string_view> lines = SplitToolsIni(input).lines;
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()), platform::ReadAllLines(file))
+            << testing::PrintToString(input);
     }
 }
 
 TEST(ToolsIniText, TextAfterEndOfTextByteIsKeptAsTail) {
-    const ToolsIniText text = SplitToolsIni("[A]\r\nK=1\x1A\r\nafter");
-    EXPECT_EQ(text.lines, (std::vector<std::string>{"[A]", "K=1"}));
+    const std::string bytes = "[A]\r\nK=1\x1A\r\nafter";
+    const ToolsIniText text = SplitToolsIni(bytes);
+    EXPECT_EQ(text.lines, (std::vector<std::string_view>{"[A]", "K=1"}));
     EXPECT_EQ(text.tail, "\x1A\r\nafter");
     EXPECT_EQ(JoinToolsIni(text.lines, text.tail), "[A]\r\nK=1\r\n\x1A\r\nafter");
     EXPECT_EQ(SplitToolsIni("[A]\r\n").tail, "");

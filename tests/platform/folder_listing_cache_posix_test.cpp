@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/file_system_posix.h"
+#include "platform/windows_path_posix.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -74,6 +76,48 @@ TEST(FolderListingCache, FileSystemChangesAreSeenAtOnce) {
     ASSERT_NE(other.Open(Win(dir, "Late.txt"), OpenMode::kCreateReadWriteExclusive, error), nullptr);
     EXPECT_FALSE(files.Exists(Win(dir, "MOVED.BIN")));
     EXPECT_TRUE(files.Exists(Win(dir, "LATE.TXT")));
+}
+
+// What the resolution learnt on the way spares the file system a second look; it must never be wrong.
+TEST(FolderListingCache, ResolutionTellsWhatItFound) {
+    TempDir dir;
+    dir.Write("Keil/Tools.ini", "");
+    platform::FolderListingCache cache;
+    const auto exact = platform::ResolveWindowsPathStatus(Win(dir, "Keil\\Tools.ini"), &cache);
+    ASSERT_TRUE(exact);
+    EXPECT_TRUE(exact->exists);
+    EXPECT_TRUE(S_ISREG(exact->status.st_mode));
+    const auto otherCase = platform::ResolveWindowsPathStatus(Win(dir, "KEIL\\TOOLS.INI"), &cache);
+    EXPECT_EQ(otherCase->path, dir.str() + "/Keil/Tools.ini");
+    EXPECT_FALSE(otherCase->missing);
+    const auto newName = platform::ResolveWindowsPathStatus(Win(dir, "Keil\\New.ini"), &cache);
+    EXPECT_EQ(newName->path, dir.str() + "/Keil/New.ini");
+    EXPECT_TRUE(newName->missing);
+    EXPECT_FALSE(newName->exists);
+    const auto underMissingFolder = platform::ResolveWindowsPathStatus(Win(dir, "None\\New.ini"), &cache);
+    EXPECT_FALSE(underMissingFolder->missing);  // nothing known about a folder that is not there
+    EXPECT_FALSE(underMissingFolder->exists);
+}
+
+// A new destination is written in place; what it gets is the source's content, mode and time.
+TEST(FolderListingCache, CopiesToNewAndExistingDestinationsAlike) {
+    TempDir dir;
+    dir.Write("src.bin", "payload");
+    std::filesystem::last_write_time(dir / "src.bin",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+    platform::PosixFileSystem files;
+    ASSERT_TRUE(files.CopyFileTo(Win(dir, "SRC.BIN"), Win(dir, "New.bin"), false));
+    dir.Write("Old.bin", "previous");
+    ASSERT_TRUE(files.CopyFileTo(Win(dir, "src.bin"), Win(dir, "OLD.BIN"), false));
+    for (const char* name : {"New.bin", "Old.bin"}) {
+        EXPECT_EQ(dir.Read(name), "payload");
+        EXPECT_EQ(std::filesystem::last_write_time(dir / name),
+                  std::filesystem::last_write_time(dir / "src.bin"));
+        EXPECT_EQ(std::filesystem::status(dir / name).permissions(),
+                  std::filesystem::status(dir / "src.bin").permissions());
+    }
+    EXPECT_FALSE(files.CopyFileTo(Win(dir, "src.bin"), Win(dir, "new.bin"), true));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);  // nothing left aside
 }
 
 }  // namespace

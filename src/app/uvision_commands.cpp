@@ -25,9 +25,13 @@ bool BoxShownSince(const ConsoleView& view, std::size_t first, const char* text)
 // The folder browser hands out full paths; a relative --keil-root is taken from the working directory (the
 // folder of -C), so that the folder changes of a pass cannot move it.
 std::string FullPath(const std::string& folder) {
+    const std::filesystem::path given(folder);
+    if (given.is_absolute()) return folder;
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(folder, error);
-    return error ? folder : full.string();
+    std::filesystem::path full = std::filesystem::absolute(given, error).lexically_normal();
+    if (error) return folder;
+    if (!full.has_filename() && full != full.root_path()) full = full.parent_path();  // no trailing separator
+    return full.string();
 }
 
 int RunPass(CommandSession& session, bool install) {

@@ -82,6 +82,20 @@ TEST_F(ToolsIni, RewriteKeepsEverythingButEmptyLines) {
               "\x1A\r\n[NOT READ]\r\n");
 }
 
+// Only the first registration is found and removed; the next uninstall removes the other.
+TEST_F(ToolsIni, TwoRegistrationsGoOneAtATime) {
+    const std::string first = "DRV0=BIN\\TRELVOROCD.DLL (one)";
+    const std::string second = "DRV1=bin\\trelvorocd.dll (two)";
+    f.keil.Write("TOOLS.INI", Crlf({"[DEMO]", first, second}));
+    EXPECT_EQ(Update(kEntry, 1), 3);
+    EXPECT_EQ(Update(kEntry, 0), 0);
+    EXPECT_EQ(Ini(), Crlf({"[DEMO]", second}));
+    EXPECT_EQ(Update(kEntry, 0), 0);
+    EXPECT_EQ(Ini(), Crlf({"[DEMO]"}));
+    EXPECT_EQ(Update(kEntry, 1), 0);  // DRV0 is free again
+    EXPECT_EQ(Ini(), Crlf({"[DEMO]", "DRV0=BIN\\TRELVOROCD.DLL (Trelvor ICE Driver)"}));
+}
+
 TEST_F(ToolsIni, FullTableIsOneOnBothPasses) {
     std::vector<std::string> lines{"[DEMO]"};
     for (int n = 0; n < 40; ++n)

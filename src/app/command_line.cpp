@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+
+#include "adapter/adapter_ids.h"
+#include "adapter/simulated_adapter_spec.h"
 
 namespace {
 
@@ -68,6 +72,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             o.codePage = static_cast<int>(number);
         } else if (name == "--simulate-adapter") {
             o.simulateAdapter = inlineValue.value_or("");
+            SimulatedAdapterSpec spec;
+            std::string specError;
+            if (!ParseSimulatedAdapterSpec(*o.simulateAdapter, spec, specError)) return fail(specError);
         } else if (name == "--adapter-vid") {
             unsigned long number = 0;
             if (!value(text) || !ParseNumber(text, 0xFFFF, number))
@@ -90,6 +97,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& programName) {
+    char vendorId[8];
+    std::snprintf(vendorId, sizeof vendorId, "0x%04X", kDefaultAdapterVendorId);
     return "Usage: " + programName +
            " [-C DIR] [--keil-root DIR] [--codepage N] [--simulate-adapter[=SPEC]]\n"
            "       [--adapter-vid VID] [COMMAND]\n"
@@ -103,7 +112,8 @@ std::string UsageText(const std::string& programName) {
            "  status      show the uVision generation and whether the database is installed\n"
            "  install     install the database into the Keil root\n"
            "  uninstall   remove the database from the Keil root\n"
-           "  adapter     check the ICE adapter's firmware and upgrade it when it differs\n"
+           "  adapter     check the ICE adapter's firmware and upgrade it when it differs; exit\n"
+           "              status 0 when it is current or was upgraded\n"
            "\n"
            "Options:\n"
            "  -C DIR                   run as if started in DIR\n"
@@ -111,11 +121,15 @@ std::string UsageText(const std::string& programName) {
            "                           install and uninstall need it; relative to the folder of -C)\n"
            "  --codepage N             the ANSI code page of script texts (932, 936, 949, 950, 65001, ...)\n"
            "  --simulate-adapter[=SPEC]\n"
-           "                           talk to a simulated ICE adapter instead of USB\n"
-           "  --adapter-vid VID        the adapter's USB vendor ID\n"
+           "                           talk to a simulated ICE adapter instead of USB (SPEC below)\n"
+           "  --adapter-vid VID        the adapter's USB vendor ID (default " +
+           vendorId +
+           ")\n"
            "  --help                   show this text\n"
            "  --version                show the program's version\n"
            "\n"
            "Message boxes print on standard output as \"[caption] text\"; status-bar texts print on\n"
-           "standard error. Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+           "standard error. Exit status: 0 success, 1 failure, 2 wrong usage.\n"
+           "\n" +
+           SimulatedAdapterSpecHelp();
 }

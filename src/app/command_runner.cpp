@@ -1,7 +1,10 @@
 #include "app/command_runner.h"
 
 #include <map>
+#include <memory>
 
+#include "adapter/adapter_state.h"
+#include "adapter/simulated_adapter.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file_error.h"
@@ -12,13 +15,24 @@ namespace {
 
 using CommandFunction = int (*)(CommandSession&);
 
+// The adapter globals belong to one run: they start empty, and the device they hold is closed at its end.
+struct AdapterStateScope {
+    AdapterStateScope() { ResetAdapterState(); }
+    ~AdapterStateScope() { ResetAdapterState(); }
+    AdapterStateScope(const AdapterStateScope&) = delete;
+    AdapterStateScope& operator=(const AdapterStateScope&) = delete;
+};
+
 const std::map<std::string, CommandFunction>& Commands() {
+    // clang-format off
     static const std::map<std::string, CommandFunction> commands = {
         {"", RunStartup},
+        {"adapter", RunAdapter},
         {"status", RunStatus},
         {"install", RunInstall},
         {"uninstall", RunUninstall},
     };
+    // clang-format on
     return commands;
 }
 
@@ -69,14 +83,21 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
     }
     if (options.codePage) platform::SetSystemCodePage(*options.codePage);
 
+    const std::uint16_t vendorId = options.adapterVendorId.value_or(kDefaultAdapterVendorId);
+    std::unique_ptr<SimulatedAdapter> simulatedAdapter;
+    if (options.simulateAdapter)
+        simulatedAdapter = MakeSimulatedAdapter(*options.simulateAdapter, vendorId, platform.clock);
+    platform::HidBus* hidBus = simulatedAdapter ? simulatedAdapter.get() : platform.hidBus;
+    const AdapterStateScope adapterState;
+
     ConsoleView view(platform.clock, out, err);
-    const DialogServices services{view,
-                                  platform.files,
-                                  platform.clock,
-                                  platform::SystemCodePage(),
-                                  name,
-                                  platform.hidBus,
-                                  options.adapterVendorId.value_or(0)};
+    const DialogServices services{.view = view,
+                                  .files = platform.files,
+                                  .clock = platform.clock,
+                                  .codePage = platform::SystemCodePage(),
+                                  .programName = name,
+                                  .hidBus = hidBus,
+                                  .adapterVendorId = vendorId};
     CSetupDlg dlg(services);
     CommandSession session{options, view, dlg, platform.clock, err, out};
     try {

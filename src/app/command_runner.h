@@ -46,6 +46,7 @@ void RunTimers(CommandSession& session);
 
 // The commands.
 int RunStartup(CommandSession& session);
+int RunAdapter(CommandSession& session);
 int RunStatus(CommandSession& session);
 int RunInstall(CommandSession& session);
 int RunUninstall(CommandSession& session);

@@ -4,17 +4,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "adapter/adapter_ids.h"
+#include "adapter/adapter_stage.h"
+#include "adapter/firmware_image.h"
 #include "platform/codepage.h"
 #include "platform/dialog_view.h"
+#include "platform/hid_bus.h"
 
 namespace platform {
 class FileSystem;
 class Clock;
-class HidBus;
+class RawFile;
 }  // namespace platform
 
 // The platform services a dialog works with, handed in at construction.
@@ -23,9 +28,9 @@ struct DialogServices {
     platform::FileSystem& files;
     platform::Clock& clock;
     const platform::CodePage& codePage;
-    std::string programName;  // the program's file name without folder and extension
-    platform::HidBus* hidBus = nullptr;
-    std::uint16_t adapterVendorId = 0;
+    std::string programName;             // the program's file name without folder and extension
+    platform::HidBus* hidBus = nullptr;  // null: no HID devices can be reached
+    std::uint16_t adapterVendorId = kDefaultAdapterVendorId;
 };
 
 // The one-pane status bar along the bottom edge.
@@ -86,6 +91,25 @@ class CSetupDlg {
     int ReplaceToolsIni(const std::string& iniName, const std::vector<std::string_view>& lines,
                         std::string_view tail);
 
+    // --- ICE adapter maintenance ---
+    int FindAdapter(std::uint16_t vendorId, std::uint16_t productId);
+    int RegisterArrivalNotification();
+    int SendAdapterCommand();
+    int ReadAdapterResponse();
+    int ResetToLoader();
+    int ICE_Reset_to_AP();
+    int ICE_Close_Device();
+    ImageTrailer ReadImageTrailer();
+    FirmwareImage LoadFirmwareImage();
+    int DetectAdapter();
+    int CheckFirmwareVersion();
+    int UpgradeAdapter();
+    int DownloadFirmware();
+    int OnDeviceChange(std::uint32_t event);  // the window procedure's device-change message; answers 1
+    void OnArrivalTimer();                    // the tick of timer 2
+    platform::HidBus* AdapterBus() const { return m_hidBus; }
+    AdapterStage m_adapterStage = AdapterStage::kUnchecked;
+
     // --- User interface ---
     void SetStatusText(const std::string& text);
     int ReportSystemError();
@@ -103,7 +127,7 @@ class CSetupDlg {
     std::string m_workDir;
     std::vector<std::string> m_scriptLines;
     std::string m_caption;
-    void* m_hDevNotify = nullptr;
+    std::unique_ptr<platform::HidArrivalRegistration> m_hDevNotify;
     int m_uvVersion = 0;
     CStatusBar m_statusBar;
     CProgressCtrl m_progress;
@@ -117,8 +141,19 @@ class CSetupDlg {
     std::string m_programName;
     platform::HidBus* m_hidBus;
     std::uint16_t m_adapterVendorId;
+
+    // ICE adapter maintenance.
+    std::unique_ptr<platform::RawFile> OpenFirmwareImage(std::string& path);
+    void ReportImageReadError(const std::string& path);
 };
 
 // Timers of the main dialog.
 constexpr int kStartupTimer = 1;
 constexpr int kArrivalTimer = 2;
+
+// The device-change message's event for an arrival (DBT_DEVICEARRIVAL), and timer 2's period.
+constexpr std::uint32_t kDeviceArrival = 0x8000;
+constexpr std::uint32_t kArrivalTimerMs = 200;
+
+// CheckFirmwareVersion's and DetectAdapter's result when the adapter did not answer the version query.
+constexpr int kVersionQueryFailed = -2;

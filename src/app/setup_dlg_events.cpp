@@ -12,7 +12,10 @@ void CSetupDlg::OnInitDialog() {
 void CSetupDlg::OnTimer(int id) {
     m_view.KillTimer(id);  // each timer fires once per start
     if (id == kStartupTimer) {
+        DetectAdapter();
         if (LoadSetupScript() == 0) m_uvVersion = 0;
+    } else if (id == kArrivalTimer) {
+        OnArrivalTimer();
     }
 }
 

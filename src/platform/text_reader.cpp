@@ -9,7 +9,11 @@ constexpr char kEndOfText = 0x1A;
 
 bool TextReader::Refill() {
     std::size_t got = 0;
-    if (!file_.Read(buffer_.data(), buffer_.size(), got) || got == 0) return false;
+    if (!file_.Read(buffer_.data(), buffer_.size(), got)) {
+        failed_ = true;
+        return false;
+    }
+    if (got == 0) return false;
     pos_ = 0;
     size_ = got;
     return true;
@@ -39,10 +43,16 @@ std::string TextReader::ReadLine() {
     return line;
 }
 
-std::vector<std::string> ReadAllLines(RawFile& file) {
+bool ReadAllLinesOrFail(RawFile& file, std::vector<std::string>& lines) {
     TextReader reader(file);
-    std::vector<std::string> lines;
+    lines.clear();
     while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
+    return !reader.Failed();
+}
+
+std::vector<std::string> ReadAllLines(RawFile& file) {
+    std::vector<std::string> lines;
+    ReadAllLinesOrFail(file, lines);
     return lines;
 }
 

@@ -2,6 +2,7 @@
 // and unparsed; everything that uses the script later reads it from there.
 #include "app/setup_dlg.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "platform/text_reader.h"
 
 int CSetupDlg::LoadSetupScript() {
@@ -23,7 +24,14 @@ int CSetupDlg::LoadSetupScript() {
         ShowMessage(platform::FileErrorText(error), m_caption, platform::BoxStyle::kOk);
         return -1;
     }
-    m_scriptLines = platform::ReadAllLines(*file);
+    // A script that breaks off in a read error is not the script: acting on its first half would install
+    // part of the database and call it a success.
+    if (!platform::ReadAllLinesOrFail(*file, m_scriptLines)) {
+        m_scriptLines.clear();
+        ShowMessage(platform::FileErrorText(platform::MakeFileError(platform::LastSystemError(), scriptName)),
+                    m_caption, platform::BoxStyle::kOk);
+        return -1;
+    }
     file->Close();
     return 0;
 }

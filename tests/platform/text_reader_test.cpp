@@ -70,9 +70,14 @@ TEST(TextReaderLongLines, LineOfAnyLengthStaysWhole) {
     EXPECT_EQ(platform::ReadAllLines(file), (Lines{"a", longLine, "b"}));
 }
 
-TEST(TextReaderFailures, ReadFailureEndsTheTextAndKeepsWhatWasRead) {
+TEST(TextReaderFailures, ReadFailureEndsTheTextAndIsReported) {
     MemoryFile file("one\r\ntwo\r\nthree\r\n", 4, 7);  // fails after "one\r\ntw"
-    EXPECT_EQ(platform::ReadAllLines(file), (Lines{"one", "tw"}));
+    Lines lines;
+    EXPECT_FALSE(platform::ReadAllLinesOrFail(file, lines));
+    EXPECT_EQ(lines, (Lines{"one", "tw"}));
+    MemoryFile whole("one\r\n", 4);
+    EXPECT_TRUE(platform::ReadAllLinesOrFail(whole, lines));
+    EXPECT_EQ(lines, (Lines{"one", ""}));
 }
 
 }  // namespace

@@ -158,6 +158,26 @@ TEST(Passes, InstallReinstallUninstall) {
     EXPECT_EQ(f.view.boxes.size(), 3u);
 }
 
+// A firmware upgrade reloads the script and resets the generation while the chosen root stays: the pass still
+// installs for the generation that is there.
+TEST(Passes, InstallAfterAScriptReloadKeepsTheGeneration) {
+    UvisionFixture f(1);
+    f.ChooseRoot();
+    f.work.Write("TrelvorOCD.dll", "driver");
+    f.work.Write("T.CDB", "database");
+    f.keil.Write("TOOLS.INI", ToolsIni(1));
+    f.dlg.m_scriptLines = {"[FILE]", "TrelvorOCD.dll=1,0,0,\"\\TRELVOROCD.DLL\"",
+                           "[CDB]",  "UV2=\"T.CDB\",1,0,0,\"T.CDB\"",
+                           "[TOOL]", "C51=\"TDRV\",1,0,\"BIN\\TRELVOROCD.DLL (Trelvor ICE Driver)\""};
+    f.dlg.m_uvVersion = 0;  // as the reload after the upgrade leaves it
+    f.dlg.OnInstall();
+    EXPECT_EQ(f.view.boxes.front(), kInstalled);
+    EXPECT_TRUE(f.keil.Exists("UV2/TRELVOROCD.DLL"));
+    EXPECT_TRUE(f.keil.Exists("UV2/T.CDB"));
+    EXPECT_FALSE(f.keil.Exists("UV3"));
+    EXPECT_NE(f.keil.Read("TOOLS.INI").find("TDRV1=UV2BIN\\TRELVOROCD.DLL"), std::string::npos);
+}
+
 // A copy that fails in the middle of a pass: what was copied stays, nothing after it is handled, and the
 // buttons keep their state.
 TEST(Passes, CopyFailingMidwayStopsThePass) {

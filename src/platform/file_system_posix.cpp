@@ -267,11 +267,16 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
     if (!S_ISREG(sourceStat.st_mode)) return closeIn(Fail(EACCES));
     // O_NONBLOCK, which kept a FIFO from blocking the open, means nothing to a regular file: it may stay.
 
-    struct stat destStat {};
-    if (!resolvedTo->missing && ::stat(to->c_str(), &destStat) == 0) {
-        if (failIfExists) return closeIn(Fail(EEXIST));
-        if (S_ISDIR(destStat.st_mode) || IsReadOnly(destStat)) return closeIn(Fail(EACCES));
-        if (HeldElsewhere(*to)) return closeIn(Fail(EWOULDBLOCK));
+    // An existing destination may be replaced unless asked not to, or it is a folder, read-only or held.
+    const auto refusal = [&]() -> int {
+        struct stat destStat {};
+        if (::stat(to->c_str(), &destStat) != 0) return 0;
+        if (failIfExists) return EEXIST;
+        if (S_ISDIR(destStat.st_mode) || IsReadOnly(destStat)) return EACCES;
+        return HeldElsewhere(*to) ? EWOULDBLOCK : 0;
+    };
+    if (!resolvedTo->missing) {
+        if (const int refused = refusal()) return closeIn(Fail(refused));
     }
 
     // A file that was there is replaced by a complete copy made beside it, so a failure midway never loses
@@ -283,6 +288,9 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
     if (resolvedTo->missing) {
         out = OpenNoFollowBlock(*to, O_WRONLY | O_CREAT | O_EXCL, 0600);
         if (out < 0 && errno != EEXIST) return closeIn(Fail(errno));
+        if (out < 0) {  // it appeared meanwhile
+            if (const int refused = refusal()) return closeIn(Fail(refused));
+        }
     }
     if (out < 0) {
         temp = ParentOf(*to) + "/.setup-copy-XXXXXX";

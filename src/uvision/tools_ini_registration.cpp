@@ -32,7 +32,7 @@ bool FetchToolEntry(const CSetupDlg& dlg, const std::string& line, const platfor
     return true;
 }
 
-// Reads to the end of the file, however its length changes meanwhile.
+// The whole file, read to its end.
 bool ReadWholeFile(platform::RawFile& file, std::string& bytes) {
     std::uint64_t length = 0;
     if (!file.Length(length)) length = 0;

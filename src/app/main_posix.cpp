@@ -7,6 +7,7 @@
 #include "app/program_name.h"
 #include "platform/clock.h"
 #include "platform/file_system_posix.h"
+#include "platform/hid_bus_posix.h"
 #include "platform/process.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     platform::SteadyClock clock;
     std::string path = platform::ProgramFilePath();
     if (path.empty() && argc > 0) path = argv[0];
-    ProgramPlatform program{files, clock, ProgramNameFromPath(path)};
+    platform::HidrawBus hidBus(clock);
+    ProgramPlatform program{files, clock, ProgramNameFromPath(path), &hidBus};
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     return RunCommandLine(args, program, stdout, stderr);
 }

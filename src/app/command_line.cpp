@@ -90,6 +90,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             o.command = arg;
         }
     }
+    const bool needsRoot = o.command == "status" || o.command == "install" || o.command == "uninstall";
+    if (needsRoot && !o.keilRoot && !o.help && !o.version)
+        return fail("command '" + o.command + "' needs the Keil root: --keil-root DIR");
     return parsed;
 }
 
@@ -114,7 +117,8 @@ std::string UsageText(const std::string& programName) {
            "\n"
            "Options:\n"
            "  -C DIR                   run as if started in DIR\n"
-           "  --keil-root DIR          the Keil root, as the Browse button would choose it\n"
+           "  --keil-root DIR          the Keil root, as the Browse button would choose it (status,\n"
+           "                           install and uninstall need it; relative to the folder of -C)\n"
            "  --codepage N             the ANSI code page of script texts (932, 936, 949, 950, 65001, ...)\n"
            "  --simulate-adapter[=SPEC]\n"
            "                           talk to a simulated ICE adapter instead of USB (SPEC below)\n"

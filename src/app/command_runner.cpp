@@ -24,10 +24,15 @@ struct AdapterStateScope {
 };
 
 const std::map<std::string, CommandFunction>& Commands() {
+    // clang-format off
     static const std::map<std::string, CommandFunction> commands = {
         {"", RunStartup},
         {"adapter", RunAdapter},
+        {"status", RunStatus},
+        {"install", RunInstall},
+        {"uninstall", RunUninstall},
     };
+    // clang-format on
     return commands;
 }
 
@@ -44,6 +49,7 @@ void RunTimers(CommandSession& session) {
 
 int RunStartup(CommandSession& session) {
     RunTimers(session);
+    if (session.options.keilRoot && session.dlg.ScriptLoaded()) BrowseKeilRootOption(session);
     return session.dlg.ScriptLoaded() ? kExitSuccess : kExitFailure;
 }
 
@@ -93,7 +99,7 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
                                   .hidBus = hidBus,
                                   .adapterVendorId = vendorId};
     CSetupDlg dlg(services);
-    CommandSession session{options, view, dlg, platform.clock, err};
+    CommandSession session{options, view, dlg, platform.clock, err, out};
     try {
         dlg.OnInitDialog();
         return command->second(session);

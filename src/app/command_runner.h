@@ -34,6 +34,7 @@ struct CommandSession {
     CSetupDlg& dlg;
     platform::Clock& clock;
     std::FILE* err;
+    std::FILE* out = nullptr;  // what a command prints besides the message boxes
 };
 
 // Parses args (without the program's own name) and runs the command; returns the exit status.
@@ -46,3 +47,10 @@ void RunTimers(CommandSession& session);
 // The commands.
 int RunStartup(CommandSession& session);
 int RunAdapter(CommandSession& session);
+int RunStatus(CommandSession& session);
+int RunInstall(CommandSession& session);
+int RunUninstall(CommandSession& session);
+
+// --keil-root DIR stands in for the folder browser: Browse as if DIR had been chosen. False when the root
+// was refused (the edit box is empty afterwards).
+bool BrowseKeilRootOption(CommandSession& session);

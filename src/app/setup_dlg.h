@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "adapter/adapter_ids.h"
@@ -75,11 +76,20 @@ class CSetupDlg {
     int InstallCdbEntry(const std::string& line);
     int RemoveFileEntry(const std::string& line);
     int RemoveCdbEntry(const std::string& line);
-    int EnsureTargetDir(std::string path, int makeDir);
+    int EnsureTargetDir(const std::string& path, int makeDir);
     int UpdateToolsIni(const std::string& line, int install);
     void OnBrowse();
     int DetectUvVersion();
     int CheckInstalledState();
+    // The Keil root as every handler reads it: the text of control 1004.
+    std::string KeilRoot() { return GetControlText(platform::kIdKeilRoot); }
+    // m_uvVersion, detected again when a script reload reset it while a root stayed chosen; 0 = none.
+    int UvVersionForRoot();
+    void RunScriptPass(bool install);
+    int CopyIntoKeilTree(const std::string& source, const std::string& destination);
+    int DeleteFromKeilTree(const std::string& destination);
+    int ReplaceToolsIni(const std::string& iniName, const std::vector<std::string_view>& lines,
+                        std::string_view tail);
 
     // --- ICE adapter maintenance ---
     int FindAdapter(std::uint16_t vendorId, std::uint16_t productId);

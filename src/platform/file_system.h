@@ -24,6 +24,10 @@ enum class OpenMode {
     kReadWriteDenyWrite,        // existing file, read and write; others may read but not write
     kCreateReadWriteExclusive,  // created, or emptied if it exists; shared with nobody
     kReadExclusive,             // existing file, read only; shared with nobody
+    // Existing file, read and write; others may read but not write, and a second opener in this mode is
+    // refused (a sharing violation) until it is closed. While it stays open, ReplaceFile may put another
+    // file in its place: the lock is held over a whole read-modify-write.
+    kEditDenyWrite,
 };
 
 // An open file. Results follow the system calls: false on failure, with LastSystemError set.

@@ -21,13 +21,6 @@ bool Fail(int error) {
     return false;
 }
 
-// Every call starts from the path as Windows would see it; a path that names nothing is an invalid name.
-std::optional<std::string> Resolve(const std::string& path) {
-    auto resolved = ResolveWindowsPath(path);
-    if (!resolved) Fail(EINVAL);
-    return resolved;
-}
-
 bool IsReadOnly(const struct stat& st) {
     return !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
 }
@@ -152,7 +145,29 @@ bool CopyContents(int in, int out) {
     }
 }
 
+// Whether path still names the file open as fd: a lock taken on a file that was replaced meanwhile guards
+// nothing.
+bool StillNamesOpenFile(int fd, const std::string& path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 }  // namespace
+
+// Every call starts from the path as Windows would see it; a path that names nothing is an invalid name.
+std::optional<std::string> PosixFileSystem::Resolve(const std::string& path) {
+    auto resolved = ResolveWindowsPath(path, &listings_);
+    if (!resolved) Fail(EINVAL);
+    return resolved;
+}
+
+std::optional<ResolvedPath> PosixFileSystem::ResolveStatus(const std::string& path) {
+    auto resolved = ResolveWindowsPathStatus(path, &listings_);
+    if (!resolved) Fail(EINVAL);
+    return resolved;
+}
 
 std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode mode, FileError& error) {
     error = FileError{};
@@ -164,15 +179,21 @@ std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode
     };
     if (!resolved) return failWith(EINVAL, path);
 
-    const bool writes = mode == OpenMode::kReadWriteDenyWrite || mode == OpenMode::kCreateReadWriteExclusive;
+    const bool writes = mode == OpenMode::kReadWriteDenyWrite || mode == OpenMode::kEditDenyWrite ||
+                        mode == OpenMode::kCreateReadWriteExclusive;
     struct stat st {};
     const bool exists = ::stat(resolved->c_str(), &st) == 0;
     if (writes && exists && IsReadOnly(st)) return failWith(EACCES, *resolved);
 
     int flags = writes ? O_RDWR : O_RDONLY;
-    if (mode == OpenMode::kCreateReadWriteExclusive) flags |= O_CREAT;
+    const bool creates = mode == OpenMode::kCreateReadWriteExclusive;
+    if (creates) {
+        flags |= O_CREAT;
+        listings_.BeforeChange(*resolved);
+    }
     const int fd = OpenNoFollowBlock(*resolved, flags, 0666);
     if (fd < 0) return failWith(errno, *resolved);
+    if (creates && !exists) listings_.AfterAdding(*resolved);
     auto file = std::make_unique<PosixFile>(fd);
 
     // Windows opens neither folders nor devices as files; a FIFO must not block the reader either.
@@ -180,6 +201,8 @@ std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode
     if (!S_ISREG(st.st_mode)) return failWith(EACCES, *resolved);
     const int lock = mode == OpenMode::kReadDenyWrite ? LOCK_SH : LOCK_EX;
     if (::flock(fd, lock | LOCK_NB) != 0) return failWith(errno, *resolved);
+    if (mode == OpenMode::kEditDenyWrite && !StillNamesOpenFile(fd, *resolved))
+        return failWith(EWOULDBLOCK, *resolved);  // another editor replaced it while this one opened it
     if (mode == OpenMode::kCreateReadWriteExclusive && ::ftruncate(fd, 0) != 0)
         return failWith(errno, *resolved);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -187,17 +210,24 @@ std::unique_ptr<RawFile> PosixFileSystem::Open(const std::string& path, OpenMode
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
-    const auto resolved = Resolve(path);
+    const auto resolved = ResolveStatus(path);
     struct stat st {};
     if (!resolved) return false;
-    return ::lstat(resolved->c_str(), &st) == 0 || Fail(errno);
+    if (resolved->exists) return true;
+    if (resolved->missing) return Fail(ENOENT);
+    return ::lstat(resolved->path.c_str(), &st) == 0 || Fail(errno);
 }
 
 std::uint32_t PosixFileSystem::GetAttributes(const std::string& path) {
-    const auto resolved = Resolve(path);
-    struct stat st {};
+    const auto resolved = ResolveStatus(path);
     if (!resolved) return kInvalidAttributes;
-    if (::stat(resolved->c_str(), &st) != 0) {
+    struct stat st = resolved->status;
+    if (resolved->missing) {
+        Fail(ENOENT);
+        return kInvalidAttributes;
+    }
+    const bool known = resolved->exists && !S_ISLNK(st.st_mode);  // a link's target still has to be looked at
+    if (!known && ::stat(resolved->path.c_str(), &st) != 0) {
         Fail(errno);
         return kInvalidAttributes;
     }
@@ -220,8 +250,9 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
                                  bool failIfExists) {
     const auto from = Resolve(source);
     if (!from) return false;
-    const auto to = Resolve(destination);
-    if (!to) return false;
+    const auto resolvedTo = ResolveStatus(destination);
+    if (!resolvedTo) return false;
+    const std::string* to = &resolvedTo->path;
 
     const int in = OpenNoFollowBlock(*from, O_RDONLY);
     if (in < 0) return Fail(errno);
@@ -234,19 +265,37 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
     };
     if (::fstat(in, &sourceStat) != 0) return closeIn(Fail(errno));
     if (!S_ISREG(sourceStat.st_mode)) return closeIn(Fail(EACCES));
-    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK, which kept a FIFO from blocking the open, means nothing to a regular file: it may stay.
 
-    struct stat destStat {};
-    if (::stat(to->c_str(), &destStat) == 0) {
-        if (failIfExists) return closeIn(Fail(EEXIST));
-        if (S_ISDIR(destStat.st_mode) || IsReadOnly(destStat)) return closeIn(Fail(EACCES));
-        if (HeldElsewhere(*to)) return closeIn(Fail(EWOULDBLOCK));
+    // An existing destination may be replaced unless asked not to, or it is a folder, read-only or held.
+    const auto refusal = [&]() -> int {
+        struct stat destStat {};
+        if (::stat(to->c_str(), &destStat) != 0) return 0;
+        if (failIfExists) return EEXIST;
+        if (S_ISDIR(destStat.st_mode) || IsReadOnly(destStat)) return EACCES;
+        return HeldElsewhere(*to) ? EWOULDBLOCK : 0;
+    };
+    if (!resolvedTo->missing) {
+        if (const int refused = refusal()) return closeIn(Fail(refused));
     }
 
-    // The copy is made beside the destination and put in its place when complete, so a failure midway
-    // never leaves a half-written file or loses the one that was there.
-    std::string temp = ParentOf(*to) + "/.setup-copy-XXXXXX";
-    const int out = ::mkstemp(temp.data());
+    // A file that was there is replaced by a complete copy made beside it, so a failure midway never loses
+    // it; a new file is written in place and removed again if the copy fails. Either way no half-written
+    // file is left behind.
+    listings_.BeforeChange(*to);
+    std::string temp = *to;
+    int out = -1;
+    if (resolvedTo->missing) {
+        out = OpenNoFollowBlock(*to, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (out < 0 && errno != EEXIST) return closeIn(Fail(errno));
+        if (out < 0) {  // it appeared meanwhile
+            if (const int refused = refusal()) return closeIn(Fail(refused));
+        }
+    }
+    if (out < 0) {
+        temp = ParentOf(*to) + "/.setup-copy-XXXXXX";
+        out = ::mkstemp(temp.data());
+    }
     if (out < 0) return closeIn(Fail(errno));
     bool ok = CopyContents(in, out) && (::fchmod(out, sourceStat.st_mode & 07777) == 0 || Fail(errno));
     if (ok) {
@@ -254,11 +303,13 @@ bool PosixFileSystem::CopyFileTo(const std::string& source, const std::string& d
         ::futimens(out, times);
     }
     ok = (::close(out) == 0 || Fail(errno)) && ok;
-    ok = ok && (::rename(temp.c_str(), to->c_str()) == 0 || Fail(errno));
+    if (temp != *to) ok = ok && (::rename(temp.c_str(), to->c_str()) == 0 || Fail(errno));
     if (!ok) {
         const SystemErrorCode saved = LastSystemError();
         ::unlink(temp.c_str());
         SetLastSystemError(saved);
+    } else {
+        listings_.AfterAdding(*to);
     }
     return closeIn(ok);
 }
@@ -270,7 +321,10 @@ bool PosixFileSystem::RemoveFile(const std::string& path) {
     if (::lstat(resolved->c_str(), &st) != 0) return Fail(errno);
     if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && IsReadOnly(st))) return Fail(EACCES);
     if (S_ISREG(st.st_mode) && HeldElsewhere(*resolved)) return Fail(EWOULDBLOCK);
-    return ::unlink(resolved->c_str()) == 0 || Fail(errno);
+    listings_.BeforeChange(*resolved);
+    if (::unlink(resolved->c_str()) != 0) return Fail(errno);
+    listings_.AfterRemoving(*resolved);
+    return true;
 }
 
 bool PosixFileSystem::ReplaceFile(const std::string& replacement, const std::string& target) {
@@ -280,7 +334,12 @@ bool PosixFileSystem::ReplaceFile(const std::string& replacement, const std::str
     if (!to) return false;
     struct stat st {};
     if (::stat(to->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || IsReadOnly(st))) return Fail(EACCES);
-    return ::rename(from->c_str(), to->c_str()) == 0 || Fail(errno);
+    listings_.BeforeChange(*from);
+    listings_.BeforeChange(*to);
+    if (::rename(from->c_str(), to->c_str()) != 0) return Fail(errno);
+    listings_.AfterRemoving(*from);
+    listings_.AfterAdding(*to);
+    return true;
 }
 
 bool PosixFileSystem::ChangeDirectory(const std::string& path) {
@@ -294,7 +353,10 @@ bool PosixFileSystem::MakeDirectory(const std::string& path) {
     const auto resolved = Resolve(path);
     if (!resolved) return false;
     if (resolved->empty()) return Fail(ENOENT);
-    return ::mkdir(resolved->c_str(), 0777) == 0 || Fail(errno);
+    listings_.BeforeChange(*resolved);
+    if (::mkdir(resolved->c_str(), 0777) != 0) return Fail(errno);
+    listings_.AfterAdding(*resolved);
+    return true;
 }
 
 bool PosixFileSystem::CurrentDirectory(std::string& path) {

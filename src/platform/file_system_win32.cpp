@@ -32,16 +32,16 @@ OpenArguments ArgumentsFor(OpenMode mode) {
             return {GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS};
         case OpenMode::kReadExclusive:
             return {GENERIC_READ, 0, OPEN_EXISTING};
+        case OpenMode::kEditDenyWrite:
+            // Sharing delete lets ReplaceFile put the new content in place while the lock is held.
+            return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING};
     }
     return {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING};
 }
 
 class Win32File : public RawFile {
   public:
-    explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override {
-        if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    }
+    explicit Win32File(std::shared_ptr<Win32FileSystem::OpenHandle> handle) : open_(std::move(handle)) {}
     Win32File(const Win32File&) = delete;
     Win32File& operator=(const Win32File&) = delete;
 
@@ -49,7 +49,7 @@ class Win32File : public RawFile {
         got = 0;
         DWORD n = 0;
         const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-        if (!::ReadFile(handle_, buffer, ask, &n, nullptr)) return false;
+        if (!::ReadFile(open_->handle, buffer, ask, &n, nullptr)) return false;
         got = n;
         return true;
     }
@@ -60,7 +60,7 @@ class Win32File : public RawFile {
             const DWORD ask =
                 static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
             DWORD n = 0;
-            if (!::WriteFile(handle_, bytes, ask, &n, nullptr)) return false;
+            if (!::WriteFile(open_->handle, bytes, ask, &n, nullptr)) return false;
             if (n == 0) return Fail(ERROR_HANDLE_DISK_FULL);
             bytes += n;
             size -= n;
@@ -71,27 +71,34 @@ class Win32File : public RawFile {
     bool Seek(std::uint64_t offset) override {
         LARGE_INTEGER position;
         position.QuadPart = static_cast<LONGLONG>(offset);
-        return ::SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) != FALSE;
+        return ::SetFilePointerEx(open_->handle, position, nullptr, FILE_BEGIN) != FALSE;
     }
 
     bool Length(std::uint64_t& length) override {
         LARGE_INTEGER size;
-        if (!::GetFileSizeEx(handle_, &size)) return false;
+        if (!::GetFileSizeEx(open_->handle, &size)) return false;
         length = static_cast<std::uint64_t>(size.QuadPart);
         return true;
     }
 
-    bool Flush() override { return ::FlushFileBuffers(handle_) != FALSE; }
+    bool Flush() override { return ::FlushFileBuffers(open_->handle) != FALSE; }
 
-    bool Close() override {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return ::CloseHandle(handle) != FALSE;
-    }
+    // A handle that ReplaceFile already released closes without complaint.
+    bool Close() override { return open_->Release(); }
 
   private:
-    HANDLE handle_;
+    std::shared_ptr<Win32FileSystem::OpenHandle> open_;  // read afresh: ReplaceFile may have released it
 };
+
+std::string FullPath(const std::string& path) {
+    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::string full(needed, '\0');
+    const DWORD got = ::GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return path;
+    full.resize(got);
+    return full;
+}
 
 // "*" and "?" cannot stand in a file name; a find-first search would take them as wildcards and report
 // some other file.
@@ -112,7 +119,8 @@ std::unique_ptr<RawFile> Win32FileSystem::Open(const std::string& path, OpenMode
         error = MakeFileError(::GetLastError(), path);
         return nullptr;
     }
-    auto file = std::make_unique<Win32File>(handle);
+    auto open = std::make_shared<OpenHandle>(handle);
+    auto file = std::make_unique<Win32File>(open);
     // Devices, pipes and consoles are not files: reading one as text could wait for ever.
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
         file.reset();
@@ -120,7 +128,22 @@ std::unique_ptr<RawFile> Win32FileSystem::Open(const std::string& path, OpenMode
         error = MakeFileError(ERROR_ACCESS_DENIED, path);
         return nullptr;
     }
+    if (mode == OpenMode::kEditDenyWrite) {
+        std::erase_if(editLocks_, [](const auto& lock) { return lock.second.expired(); });
+        editLocks_.emplace_back(FullPath(path), open);
+    }
     return file;
+}
+
+bool Win32FileSystem::OpenHandle::Release() {
+    if (handle == INVALID_HANDLE_VALUE) return true;
+    const HANDLE closing = handle;
+    handle = INVALID_HANDLE_VALUE;
+    return ::CloseHandle(closing) != FALSE;
+}
+
+Win32FileSystem::OpenHandle::~OpenHandle() {
+    Release();
 }
 
 bool Win32FileSystem::Exists(const std::string& path) {
@@ -149,7 +172,14 @@ bool Win32FileSystem::RemoveFile(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
+// Windows cannot replace a file that is open, so the edit lock this file system holds on the target is let
+// go right before the move; the window is the few instructions between the two calls.
 bool Win32FileSystem::ReplaceFile(const std::string& replacement, const std::string& target) {
+    const std::string fullTarget = FullPath(target);
+    for (auto& [lockedPath, weak] : editLocks_) {
+        if (::lstrcmpiA(lockedPath.c_str(), fullTarget.c_str()) != 0) continue;
+        if (const auto open = weak.lock()) open->Release();
+    }
     return ::MoveFileExA(replacement.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/file_system.h"
 
 namespace platform {
@@ -18,6 +23,19 @@ class Win32FileSystem : public FileSystem {
     bool ChangeDirectory(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     bool CurrentDirectory(std::string& path) override;
+
+    // A handle shared by an open file and, for files opened to edit, the list of edit locks.
+    struct OpenHandle {
+        explicit OpenHandle(void* h) : handle(h) {}
+        ~OpenHandle();
+        OpenHandle(const OpenHandle&) = delete;
+        OpenHandle& operator=(const OpenHandle&) = delete;
+        bool Release();
+        void* handle;
+    };
+
+  private:
+    std::vector<std::pair<std::string, std::weak_ptr<OpenHandle>>> editLocks_;  // full path -> lock
 };
 
 }  // namespace platform

@@ -1,43 +1,42 @@
 #include "platform/windows_path_posix.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <string_view>
+
+#include "platform/folder_listing_cache_posix.h"
 
 namespace platform {
 namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// The entry of folder whose name equals name ignoring case, or empty.
-std::string FindIgnoringCase(const std::string& folder, std::string_view name) {
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return {};
-    std::string found;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (SameIgnoringCase(entry->d_name, name)) {
-            found = entry->d_name;
-            break;
+// Each component in turn, looked up ignoring case when it does not exist under its exact name.
+std::string ResolveComponents(const std::string& path, FolderListingCache* cache) {
+    FolderListingCache oneLookup;  // without a cache of the caller's, each folder is listed afresh
+    FolderListingCache& listings = cache != nullptr ? *cache : oneLookup;
+    std::string resolved = path.front() == '/' ? "/" : "";
+    std::size_t start = path.front() == '/' ? 1 : 0;
+    bool lookingUp = true;
+    while (start < path.size()) {
+        std::size_t slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        const std::string_view name(path.data() + start, slash - start);
+        std::string candidate = resolved + std::string(name);
+        if (lookingUp && !PathExists(candidate)) {
+            const auto actual = listings.FindIgnoringCase(resolved, name);
+            if (!actual || actual->empty()) {
+                lookingUp = false;  // nothing below a missing folder can be found
+            } else {
+                candidate = resolved + *actual;
+            }
         }
+        resolved = std::move(candidate);
+        if (slash < path.size()) resolved.push_back('/');
+        start = slash + 1;
     }
-    ::closedir(dir);
-    return found;
+    return resolved;
 }
 
 }  // namespace
@@ -53,32 +52,37 @@ std::string NormalizeSeparators(const std::string& windowsPath) {
     return result;
 }
 
-std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath) {
-    if (windowsPath.find('\0') != std::string::npos) return std::nullopt;
-    const std::string path = NormalizeSeparators(windowsPath);
-    if (path.empty()) return path;
+std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath, FolderListingCache* cache) {
+    auto resolved = ResolveWindowsPathStatus(windowsPath, cache);
+    if (!resolved) return std::nullopt;
+    return std::move(resolved->path);
+}
 
-    std::string resolved = path.front() == '/' ? "/" : "";
-    std::size_t start = path.front() == '/' ? 1 : 0;
-    bool lookingUp = true;
-    while (start < path.size()) {
-        std::size_t slash = path.find('/', start);
-        if (slash == std::string::npos) slash = path.size();
-        const std::string_view name(path.data() + start, slash - start);
-        std::string candidate = resolved + std::string(name);
-        if (lookingUp && !PathExists(candidate)) {
-            const std::string actual = FindIgnoringCase(resolved, name);
-            if (actual.empty()) {
-                lookingUp = false;  // nothing below a missing folder can be found
-            } else {
-                candidate = resolved + actual;
-            }
-        }
-        resolved = std::move(candidate);
-        if (slash < path.size()) resolved.push_back('/');
-        start = slash + 1;
+std::optional<ResolvedPath> ResolveWindowsPathStatus(const std::string& windowsPath,
+                                                     FolderListingCache* cache) {
+    if (windowsPath.find('\0') != std::string::npos) return std::nullopt;
+    ResolvedPath result;
+    const std::string path = NormalizeSeparators(windowsPath);
+    if (path.empty()) return result;
+
+    // Most paths are spelt as on disk, or only their last component is new: one or two calls settle them.
+    if (::lstat(path.c_str(), &result.status) == 0) {
+        result.path = path;
+        result.exists = true;
+        return result;
     }
-    return resolved;
+    const auto lastSlash = path.find_last_of('/');
+    if (cache != nullptr && lastSlash != std::string::npos && lastSlash + 1 < path.size()) {
+        const std::string folder = path.substr(0, lastSlash + 1);
+        const std::string_view name = std::string_view(path).substr(lastSlash + 1);
+        if (const auto actual = cache->FindIgnoringCase(folder, name)) {
+            result.missing = actual->empty();
+            result.path = folder + (result.missing ? std::string(name) : *actual);
+            return result;
+        }
+    }
+    result.path = ResolveComponents(path, cache);
+    return result;
 }
 
 }  // namespace platform

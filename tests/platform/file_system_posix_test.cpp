@@ -118,6 +118,27 @@ TEST(PosixFileSystem, SharingViolations) {
     EXPECT_EQ(error.cause, FileErrorCause::kSharingViolation);
 }
 
+// An editor holds its lock over the whole read-modify-write, replacing the file while it is still open; a
+// second editor is refused meanwhile and afterwards opens the new file.
+TEST(PosixFileSystem, EditorLockSpansTheReplace) {
+    TempDir dir;
+    dir.Write("TOOLS.INI", "old");
+    dir.Write("Tools.ini.new", "new");
+    platform::PosixFileSystem files;
+    platform::PosixFileSystem otherInstaller;
+    FileError error;
+    auto editor = files.Open(Win(dir, "Tools.ini"), OpenMode::kEditDenyWrite, error);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(otherInstaller.Open(Win(dir, "tools.ini"), OpenMode::kEditDenyWrite, error), nullptr);
+    EXPECT_EQ(error.cause, FileErrorCause::kSharingViolation);
+    EXPECT_EQ(otherInstaller.Open(Win(dir, "tools.ini"), OpenMode::kReadWriteDenyWrite, error), nullptr);
+    ASSERT_TRUE(files.ReplaceFile(Win(dir, "Tools.ini.new"), Win(dir, "Tools.ini")));
+    editor.reset();
+    EXPECT_EQ(dir.Read("TOOLS.INI"), "new");
+    EXPECT_FALSE(dir.Exists("Tools.ini.new"));
+    EXPECT_NE(otherInstaller.Open(Win(dir, "tools.ini"), OpenMode::kEditDenyWrite, error), nullptr);
+}
+
 TEST(PosixFileSystem, FoldersAndCurrentDirectory) {
     TempDir dir;
     WorkingDirectoryGuard guard;

@@ -1,0 +1,1 @@
+/* Standard 8051 registers (example data). */

@@ -9,9 +9,9 @@
 
 #include "app/about_dlg_win32.h"
 #include "app/event_dispatch.h"
-#include "app/paint_pump_clock_win32.h"
 #include "app/resource.h"
 #include "app/setup_dlg.h"
+#include "platform/paint_pump_win32.h"
 #include "platform/wide_text_win32.h"
 
 static_assert(IDC_INSTALL == platform::kIdInstall && IDC_UNINSTALL == platform::kIdUninstall &&
@@ -245,7 +245,7 @@ void DialogWindow::StepProgress() {
     const HWND progress = Control(IDC_PROGRESS);
     ::SendMessageW(progress, PBM_STEPIT, 0, 0);
     RedrawNow(progress);
-    RepaintPendingWindows();
+    platform::RepaintPendingWindows();
 }
 
 void DialogWindow::ShowProgress(bool show) {

@@ -43,20 +43,21 @@ struct DialogState {
     std::wstring root;
     std::wstring install;
     bool installEnabled = false;
+    std::wstring uninstall = L"&Uninstall";
     bool uninstallEnabled = false;
     bool progressVisible = false;
 };
 
 bool operator==(const DialogState& a, const DialogState& b) {
     return a.status == b.status && a.root == b.root && a.install == b.install &&
-           a.installEnabled == b.installEnabled && a.uninstallEnabled == b.uninstallEnabled &&
-           a.progressVisible == b.progressVisible;
+           a.installEnabled == b.installEnabled && a.uninstall == b.uninstall &&
+           a.uninstallEnabled == b.uninstallEnabled && a.progressVisible == b.progressVisible;
 }
 
 void PrintTo(const DialogState& s, std::ostream* os) {
     *os << "{status \"" << Narrow(s.status) << "\", root \"" << Narrow(s.root) << "\", 1000 \""
-        << Narrow(s.install) << "\" " << (s.installEnabled ? "enabled" : "disabled") << ", 1001 "
-        << (s.uninstallEnabled ? "enabled" : "disabled") << ", progress "
+        << Narrow(s.install) << "\" " << (s.installEnabled ? "enabled" : "disabled") << ", 1001 \""
+        << Narrow(s.uninstall) << "\" " << (s.uninstallEnabled ? "enabled" : "disabled") << ", progress "
         << (s.progressVisible ? "shown" : "hidden") << "}";
 }
 
@@ -68,6 +69,7 @@ DialogState ReadState(DialogHarness& harness) {
         state.root = WindowText(harness.Control(IDC_KEIL_ROOT));
         state.install = WindowText(harness.Control(IDC_INSTALL));
         state.installEnabled = ::IsWindowEnabled(harness.Control(IDC_INSTALL)) != FALSE;
+        state.uninstall = WindowText(harness.Control(IDC_UNINSTALL));
         state.uninstallEnabled = ::IsWindowEnabled(harness.Control(IDC_UNINSTALL)) != FALSE;
         state.progressVisible = ::IsWindowVisible(harness.Control(IDC_PROGRESS)) != FALSE;
     });
@@ -200,27 +202,28 @@ TEST_F(DialogSession, BrowseInstallUninstallAndAbout) {
     });
 
     const std::wstring root = platform::WideFromText(KeilRoot());
-    EXPECT_EQ(started,
-              (DialogState{L"Trelvor 8051 ICE adapter is not found !", L"", L"&Install", false, false}));
+    EXPECT_EQ(started, (DialogState{L"Trelvor 8051 ICE adapter is not found !", L"", L"&Install", false,
+                                    L"&Uninstall", false}));
     EXPECT_EQ(browserTitles, (std::vector<std::string>{"Choose a folder where keil C is installed"}));
-    EXPECT_EQ(chosen, (DialogState{L"", root, L"&Install", true, false}));
+    EXPECT_EQ(chosen, (DialogState{L"", root, L"&Install", true, L"&Uninstall", false}));
 
     EXPECT_EQ(installedBox.texts, (std::vector<std::wstring>{L"Database is installed successfully !"}));
     EXPECT_EQ(installedBox.icon, nullptr);
     ASSERT_EQ(installedBox.buttons.size(), 1u);
     EXPECT_EQ(installedBox.buttons[0].first, IDOK);
-    EXPECT_EQ(installed, (DialogState{L"", root, L"&Reinstall", true, true}));
+    EXPECT_EQ(installed, (DialogState{L"", root, L"&Reinstall", true, L"&Uninstall", true}));
     EXPECT_TRUE(installedFiles);
     EXPECT_NE(toolsIniInstalled.find(kDriverLine + "\r\n"), std::string::npos) << toolsIniInstalled;
     EXPECT_EQ(folderAfterInstall, fs::path(Dist()));
 
     EXPECT_EQ(uninstalledBox.texts, (std::vector<std::wstring>{L"Database is un-installed successfully !"}));
     EXPECT_EQ(uninstalledBox.icon, nullptr);
-    EXPECT_EQ(uninstalled, (DialogState{L"", root, L"&Install", true, false}));
+    EXPECT_EQ(uninstalled, (DialogState{L"", root, L"&Install", true, L"&Uninstall", false}));
     EXPECT_FALSE(scratch.Exists("keil/C51/BIN/TRELVOROCD.DLL"));
     EXPECT_EQ(scratch.Read("keil/TOOLS.INI").find(kDriverLine), std::string::npos);
 
-    EXPECT_EQ(about.texts.size(), 3u);
+    EXPECT_EQ(about.texts, (std::vector<std::wstring>{L"Trelvor 8051 Database Installer", L"Version 2.21",
+                                                      L"Keil μVision2 / μVision3"}));
     EXPECT_EQ(about.buttons, (std::vector<std::pair<int, std::wstring>>{{IDOK, L"確定"}}));
     EXPECT_EQ(result, IDOK);
 }
@@ -261,7 +264,7 @@ TEST_F(DialogSession, FileErrorRaisedByInstallIsReportedByTheDispatch) {
     EXPECT_EQ(raised.icon, ::LoadIconW(nullptr, MAKEINTRESOURCEW(32513)));  // IDI_HAND
     EXPECT_FALSE(anotherBox);
     const std::wstring root = platform::WideFromText(KeilRoot());
-    EXPECT_EQ(after, (DialogState{L"", root, L"&Install", true, false}));
+    EXPECT_EQ(after, (DialogState{L"", root, L"&Install", true, L"&Uninstall", false}));
     EXPECT_EQ(scratch.Read("keil/TOOLS.INI"), before);
 }
 

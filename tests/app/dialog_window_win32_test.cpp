@@ -361,8 +361,9 @@ TEST_F(DialogWindowTest, DeviceChangeIsAnsweredTrueAndAnArrivalStartsTimerTwo) {
     EXPECT_FALSE(timerAfterOther);
 }
 
-// While an operation waits, the dialog repaints, but a click that comes meanwhile is handled only after the
-// operation is over.
+// While the dialog's clock waits, the dialog repaints, but handles no other message: a command posted
+// meanwhile is handled only after the wait. (Input that comes during a button's or a timer's operation is
+// dropped at its end: the session tests show that.)
 TEST_F(DialogWindowTest, WaitingKeepsRepaintingAndHandlesNothingElse) {
     work.Write("Setup.ini", "[FILE]\r\n");
     DialogHarness harness;

@@ -2,8 +2,9 @@
 # the command-line program.
 enable_language(RC)
 
-# The Win32 backends in the core call the window system, the shell and COM.
-target_link_libraries(installer_core PUBLIC comctl32 shell32 ole32 user32 gdi32)
+# The Win32 backends in the core call the window system, the shell, COM, and for the HID bus the HID class
+# driver, SetupAPI and the configuration manager.
+target_link_libraries(installer_core PUBLIC comctl32 shell32 ole32 user32 gdi32 hid setupapi cfgmgr32)
 
 # The resources (dialogs, strings, icon, version record, manifest) go into Setup.exe and into the test program,
 # which thereby runs in the same code page and can show the same dialogs.

@@ -96,9 +96,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return parsed;
 }
 
-std::string UsageText(const std::string& programName) {
+std::string UsageText(const std::string& programName, bool dialogProgram) {
     char vendorId[8];
     std::snprintf(vendorId, sizeof vendorId, "0x%04X", kDefaultAdapterVendorId);
+    const std::string startup =
+        dialogProgram
+            ? "  (none)      open the installer's dialog; the options apply to it, and --keil-root DIR\n"
+              "              stands in for the folder browser (Browse chooses DIR)\n"
+            : "  (none)      the dialog's start-up: check the adapter, then load the setup script\n";
+    const std::string console =
+        dialogProgram
+            ? "Given a COMMAND (or --help or --version), it runs in the console it was started from.\n"
+            : "";
     return "Usage: " + programName +
            " [-C DIR] [--keil-root DIR] [--codepage N] [--simulate-adapter[=SPEC]]\n"
            "       [--adapter-vid VID] [COMMAND]\n"
@@ -107,8 +116,8 @@ std::string UsageText(const std::string& programName) {
            "keeps the firmware of the Trelvor 8051 ICE adapter current. The setup script is\n"
            "<program name>.ini in the working directory.\n"
            "\n"
-           "Commands:\n"
-           "  (none)      the dialog's start-up: check the adapter, then load the setup script\n"
+           "Commands:\n" +
+           startup +
            "  status      show the uVision generation and whether the database is installed\n"
            "  install     install the database into the Keil root\n"
            "  uninstall   remove the database from the Keil root\n"
@@ -127,7 +136,8 @@ std::string UsageText(const std::string& programName) {
            ")\n"
            "  --help                   show this text\n"
            "  --version                show the program's version\n"
-           "\n"
+           "\n" +
+           console +
            "Message boxes print on standard output as \"[caption] text\"; status-bar texts print on\n"
            "standard error. Exit status: 0 success, 1 failure, 2 wrong usage.\n"
            "\n" +

@@ -27,4 +27,5 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 // The commands the program knows, in the order the help lists them.
 const std::vector<std::string>& KnownCommands();
 
-std::string UsageText(const std::string& programName);
+// dialogProgram: the program opens its dialog when no command is given (Setup.exe).
+std::string UsageText(const std::string& programName, bool dialogProgram = false);

@@ -63,7 +63,7 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
     }
     const CommandLine& options = parsed.options;
     if (options.help) {
-        std::fputs(UsageText(name).c_str(), out);
+        std::fputs(UsageText(name, platform.opensDialog).c_str(), out);
         return kExitSuccess;
     }
     if (options.version) {

@@ -20,6 +20,7 @@ struct ProgramPlatform {
     platform::Clock& clock;
     std::string programName;             // file name of the program without folder and extension
     platform::HidBus* hidBus = nullptr;  // the machine's HID devices, when the backend has them
+    bool opensDialog = false;            // without a command the program shows its dialog (Setup.exe)
 };
 
 // Exit status of a command.
@@ -50,6 +51,10 @@ int RunAdapter(CommandSession& session);
 int RunStatus(CommandSession& session);
 int RunInstall(CommandSession& session);
 int RunUninstall(CommandSession& session);
+
+// The folder --keil-root names, as the folder browser would return it: a full path without a trailing
+// separator.
+std::string KeilRootFullPath(const std::string& folder);
 
 // --keil-root DIR stands in for the folder browser: Browse as if DIR had been chosen. False when the root
 // was refused (the edit box is empty afterwards).

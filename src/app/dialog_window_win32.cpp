@@ -1,7 +1,6 @@
 #include "app/dialog_window_win32.h"
 
 #include <commctrl.h>
-#include <dbt.h>
 #include <shlobj.h>
 
 #include <utility>
@@ -9,9 +8,11 @@
 
 #include "app/about_dlg_win32.h"
 #include "app/event_dispatch.h"
-#include "app/paint_pump_clock_win32.h"
 #include "app/resource.h"
 #include "app/setup_dlg.h"
+#include "platform/hid_bus_win32.h"
+#include "platform/hid_headers_win32.h"
+#include "platform/paint_pump_win32.h"
 #include "platform/wide_text_win32.h"
 
 static_assert(IDC_INSTALL == platform::kIdInstall && IDC_UNINSTALL == platform::kIdUninstall &&
@@ -20,6 +21,26 @@ static_assert(IDC_INSTALL == platform::kIdInstall && IDC_UNINSTALL == platform::
 static_assert(IDOK == platform::kIdOk);
 
 using platform::WideFromText;
+
+namespace {
+
+// The timer that hands a bus's counted arrivals to the dialog; its ticks never reach CSetupDlg::OnTimer.
+constexpr UINT_PTR kArrivalPollTimer = 0x4152;
+constexpr UINT kArrivalPollMs = 100;
+
+// Keys and clicks that came while an operation ran are dropped rather than acted on afterwards: handled
+// later, they would run inside the operation's next message box, or after it, in an order the user never
+// saw. Messages sent from other threads are left for the message loop.
+void DiscardQueuedInput() {
+    constexpr std::pair<UINT, UINT> kInputRanges[] = {
+        {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+    MSG msg;
+    for (const auto& [first, last] : kInputRanges)
+        while (::PeekMessageW(&msg, nullptr, first, last, PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE)) {
+        }
+}
+
+}  // namespace
 
 DialogWindow::DialogWindow(HINSTANCE instance, std::string programName)
     : instance_(instance), programName_(std::move(programName)) {}
@@ -42,6 +63,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
     if (self == nullptr) return FALSE;
     const INT_PTR result = self->OnMessage(message, wParam);
     if (message == WM_NCDESTROY) {
+        self->OnDestroy();
         self->hwnd_ = nullptr;
         self->statusBar_ = nullptr;
         self->controlTexts_.clear();
@@ -59,14 +81,15 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam) {
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam) ? TRUE : FALSE;
         case WM_TIMER:
-            Dispatch([this, id = static_cast<int>(wParam)] { dlg_->OnTimer(id); });
+            if (wParam == kArrivalPollTimer) {
+                ForwardCountedArrivals();
+            } else {
+                RunOperation([this, id = static_cast<int>(wParam)] { dlg_->OnTimer(id); });
+            }
             return TRUE;
         case WM_DEVICECHANGE:
-            // Any arrival that reaches the dialog (the adapter's boot loader after the start-up check has
-            // registered for HID arrivals, but also a new volume) starts timer 2; the upgrade runs on its
-            // tick (CSetupDlg::OnTimer). Repeated arrivals restart it, so one tick follows the last one.
-            // Every device-change message is answered with TRUE.
-            if (wParam == DBT_DEVICEARRIVAL) SetTimer(kArrivalTimer, 200);
+            // The dialog logic decides what an event starts; every device-change message is answered TRUE.
+            Dispatch([this, event = static_cast<std::uint32_t>(wParam)] { dlg_->OnDeviceChange(event); });
             ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
             return TRUE;
         case WM_PAINT:
@@ -86,7 +109,31 @@ void DialogWindow::OnInitDialog() {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon()));
     CreateStatusBar();
+    if (auto* systemBus = dynamic_cast<platform::Win32HidBus*>(arrivalBus_)) {
+        systemBus->SetNotificationWindow(hwnd_);
+    } else if (arrivalBus_ != nullptr) {
+        pollArrivals_ = ::SetTimer(hwnd_, kArrivalPollTimer, kArrivalPollMs, nullptr) != 0;
+    }
     Dispatch([this] { dlg_->OnInitDialog(); });
+}
+
+void DialogWindow::OnDestroy() {
+    if (auto* systemBus = dynamic_cast<platform::Win32HidBus*>(arrivalBus_))
+        systemBus->SetNotificationWindow(nullptr);
+    if (pollArrivals_) ::KillTimer(hwnd_, kArrivalPollTimer);
+    pollArrivals_ = false;
+}
+
+// Each arrival goes to the window as the system would send it: a device-change message for the arrival of
+// a HID device interface.
+void DialogWindow::ForwardCountedArrivals() {
+    for (int arrivals = arrivalBus_ != nullptr ? arrivalBus_->TakeArrivals() : 0; arrivals > 0; --arrivals) {
+        DEV_BROADCAST_DEVICEINTERFACE_A record{};
+        record.dbcc_size = sizeof record;
+        record.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        ::HidD_GetHidGuid(&record.dbcc_classguid);
+        ::SendMessageW(hwnd_, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&record));
+    }
 }
 
 void DialogWindow::AddAboutToSystemMenu() {
@@ -118,16 +165,16 @@ void DialogWindow::CreateStatusBar() {
 bool DialogWindow::OnCommand(int id) {
     switch (id) {
         case IDC_EXIT:
-            Dispatch([this] { dlg_->OnExit(); });
+            RunOperation([this] { dlg_->OnExit(); });
             return true;
         case IDC_INSTALL:
-            // Routed to CSetupDlg::OnInstall once the install pass is part of the program.
+            RunOperation([this] { dlg_->OnInstall(); });
             return true;
         case IDC_UNINSTALL:
-            // Routed to CSetupDlg::OnUninstall once the uninstall pass is part of the program.
+            RunOperation([this] { dlg_->OnUninstall(); });
             return true;
         case IDC_BROWSE:
-            // Routed to CSetupDlg::OnBrowse once the µVision detection is part of the program.
+            RunOperation([this] { dlg_->OnBrowse(); });
             return true;
         case IDOK:      // Enter while the default button is disabled: the framework's OK handling
         case IDCANCEL:  // Escape and the close box: the framework's Cancel handling; the list stays
@@ -163,6 +210,11 @@ void DialogWindow::Dispatch(const std::function<void()>& handler) {
     if (dlg_ != nullptr) DispatchEvent(*this, programName_, handler);
 }
 
+void DialogWindow::RunOperation(const std::function<void()>& handler) {
+    Dispatch(handler);
+    DiscardQueuedInput();
+}
+
 HICON DialogWindow::Icon() const {
     return dlg_ != nullptr ? static_cast<HICON>(dlg_->m_hIcon) : nullptr;
 }
@@ -192,6 +244,7 @@ int DialogWindow::ShowMessage(const std::string& text, const std::string& captio
             type |= MB_ICONERROR;
             break;
     }
+    DiscardQueuedInput();  // what the user did before the box came up was not meant for it
     return ::MessageBoxW(hwnd_, WideFromText(text).c_str(), WideFromText(caption).c_str(), type);
 }
 
@@ -245,7 +298,7 @@ void DialogWindow::StepProgress() {
     const HWND progress = Control(IDC_PROGRESS);
     ::SendMessageW(progress, PBM_STEPIT, 0, 0);
     RedrawNow(progress);
-    RepaintPendingWindows();
+    platform::RepaintPendingWindows();
 }
 
 void DialogWindow::ShowProgress(bool show) {
@@ -268,6 +321,7 @@ void DialogWindow::KillTimer(int id) {
 // The shell's folder browser over the whole namespace, file-system folders only, nothing below the domain
 // level of the network. Its buffers take the longest path the call can return.
 platform::BrowseResult DialogWindow::BrowseForFolder(const std::string& title) {
+    if (folderBrowser_) return folderBrowser_(title);
     IMalloc* shellMalloc = nullptr;
     if (FAILED(::SHGetMalloc(&shellMalloc))) return {};
     std::vector<char> displayName(MAX_PATH, '\0');

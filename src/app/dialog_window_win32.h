@@ -10,11 +10,24 @@
 
 #include "platform/dialog_view.h"
 
+namespace platform {
+class HidBus;
+}  // namespace platform
+
 class CSetupDlg;
 
 class DialogWindow : public platform::DialogView {
   public:
     DialogWindow(HINSTANCE instance, std::string programName);
+
+    // What stands in for the shell's folder browser (given a title, the folder chosen); none: the shell's.
+    using FolderBrowser = std::function<platform::BrowseResult(const std::string& title)>;
+    void SetFolderBrowser(FolderBrowser browser) { folderBrowser_ = std::move(browser); }
+
+    // The HID bus the dialog works with. A Win32 HID bus is given the dialog's window, so that the system
+    // sends it a device-change message for each HID arrival; the arrivals that any other bus counts (the
+    // simulated adapter's) are sent to the window as the same messages, while the dialog waits for input.
+    void WatchArrivals(platform::HidBus* bus) { arrivalBus_ = bus; }
 
     // Runs the dialog modally for dlg; returns how it ended (IDOK after Exit, IDCANCEL after Escape or the
     // close box).
@@ -44,18 +57,26 @@ class DialogWindow : public platform::DialogView {
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT message, WPARAM wParam);
     void OnInitDialog();
+    void OnDestroy();
+    void ForwardCountedArrivals();
     void AddAboutToSystemMenu();
     void CreateStatusBar();
     bool OnCommand(int id);  // a click on a button, or its keyboard equivalent
     bool OnSysCommand(WPARAM command);
     bool OnPaint();
     void Dispatch(const std::function<void()>& handler);
+    // A button's or a timer's handler, which may wait or work for a while: the dialog takes no input until
+    // it is over, and drops the input that came meanwhile.
+    void RunOperation(const std::function<void()>& handler);
     HWND Control(int id) const { return hwnd_ != nullptr ? ::GetDlgItem(hwnd_, id) : nullptr; }
     void RedrawNow(HWND window) const;
     HICON Icon() const;
 
     HINSTANCE instance_;
     std::string programName_;
+    FolderBrowser folderBrowser_;
+    platform::HidBus* arrivalBus_ = nullptr;
+    bool pollArrivals_ = false;
     CSetupDlg* dlg_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND statusBar_ = nullptr;

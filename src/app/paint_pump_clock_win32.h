@@ -9,6 +9,3 @@ class PaintPumpClock : public platform::Clock {
     void Sleep(std::uint32_t milliseconds) override;
     std::uint64_t NowMs() override;
 };
-
-// Handles the paint messages that are waiting, and nothing else.
-void RepaintPendingWindows();

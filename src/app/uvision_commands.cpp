@@ -22,18 +22,6 @@ bool BoxShownSince(const ConsoleView& view, std::size_t first, const char* text)
                        boxes.end(), [text](const ConsoleView::ShownBox& box) { return box.text == text; });
 }
 
-// The folder browser hands out full paths; a relative --keil-root is taken from the working directory (the
-// folder of -C), so that the folder changes of a pass cannot move it.
-std::string FullPath(const std::string& folder) {
-    const std::filesystem::path given(folder);
-    if (given.is_absolute()) return folder;
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(given, error).lexically_normal();
-    if (error) return folder;
-    if (!full.has_filename() && full != full.root_path()) full = full.parent_path();  // no trailing separator
-    return full.string();
-}
-
 int RunPass(CommandSession& session, bool install) {
     if (!LoadScript(session) || !BrowseKeilRootOption(session)) return kExitFailure;
     const std::size_t first = session.view.Boxes().size();
@@ -49,8 +37,20 @@ int RunPass(CommandSession& session, bool install) {
 
 }  // namespace
 
+// The folder browser hands out full paths; a relative --keil-root is taken from the working directory (the
+// folder of -C), so that the folder changes of a pass cannot move it.
+std::string KeilRootFullPath(const std::string& folder) {
+    const std::filesystem::path given(folder);
+    if (given.is_absolute()) return folder;
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(given, error).lexically_normal();
+    if (error) return folder;
+    if (!full.has_filename() && full != full.root_path()) full = full.parent_path();  // no trailing separator
+    return full.string();
+}
+
 bool BrowseKeilRootOption(CommandSession& session) {
-    session.view.SetBrowseAnswer(FullPath(*session.options.keilRoot));
+    session.view.SetBrowseAnswer(KeilRootFullPath(*session.options.keilRoot));
     session.dlg.OnBrowse();
     return !session.dlg.KeilRoot().empty();
 }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <thread>
 
+#include <commctrl.h>
+
 #include "app/resource.h"
 #include "platform/wide_text_win32.h"
 
@@ -20,13 +22,6 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 struct WindowSearch {
     std::wstring caption;
     HWND except;
@@ -39,7 +34,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     ::GetWindowThreadProcessId(window, &process);
     if (process != ::GetCurrentProcessId() || window == search->except || !::IsWindowVisible(window))
         return TRUE;
-    if (TextOf(window) != search->caption) return TRUE;
+    if (WindowText(window) != search->caption) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -58,10 +53,10 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM lParam) {
         if ((style & SS_TYPEMASK) == SS_ICON) {
             shown->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
         } else {
-            shown->texts.push_back(TextOf(child));
+            shown->texts.push_back(WindowText(child));
         }
     } else if (_wcsicmp(kind.c_str(), L"Button") == 0) {
-        shown->buttons.emplace_back(::GetDlgCtrlID(child), TextOf(child));
+        shown->buttons.emplace_back(::GetDlgCtrlID(child), WindowText(child));
     }
     return TRUE;
 }
@@ -72,9 +67,25 @@ std::string Narrow(const std::wstring& text) {
     return platform::TextFromWide(text);
 }
 
-DialogHarness::DialogHarness(const std::string& programName)
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring StatusBarText(HWND statusBar) {
+    const auto length = LOWORD(::SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+DialogHarness::DialogHarness(const std::string& programName, platform::HidBus* hidBus)
     : window(::GetModuleHandleW(nullptr), programName),
-      dlg(DialogServices{window, files, clock, platform::SystemCodePage(), programName}) {
+      dlg(DialogServices{window, files, clock, platform::SystemCodePage(), programName, hidBus}) {
+    window.WatchArrivals(hidBus);
     dlg.m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     WNDCLASSW relayClass{};
     relayClass.lpfnWndProc = RelayProc;
@@ -129,8 +140,8 @@ bool DialogHarness::WaitOnDialogThread(const std::function<bool()>& condition) {
     return false;
 }
 
-bool DialogHarness::WaitForWindow(const std::wstring& caption, ShownWindow& shown) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+bool DialogHarness::WaitForWindow(const std::wstring& caption, ShownWindow& shown, int patienceSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(patienceSeconds);
     while (std::chrono::steady_clock::now() < deadline) {
         if (const HWND found = FindShown(caption, dialogWindow_)) {
             shown = ShownWindow{};

@@ -26,7 +26,9 @@ struct ShownWindow {
 
 class DialogHarness {
   public:
-    explicit DialogHarness(const std::string& programName = "Setup");
+    // hidBus: the HID devices the dialog reaches (its arrivals are watched as the program watches them); none
+    // without one.
+    explicit DialogHarness(const std::string& programName = "Setup", platform::HidBus* hidBus = nullptr);
     ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;
@@ -47,8 +49,9 @@ class DialogHarness {
     void Post(std::function<void()> work);
     // Waits until condition (evaluated on the dialog's thread) holds; false after a few seconds.
     bool WaitOnDialogThread(const std::function<bool()>& condition);
-    // The visible top-level window of this process with that caption, other than the dialog; waits for it.
-    bool WaitForWindow(const std::wstring& caption, ShownWindow& shown);
+    // The visible top-level window of this process with that caption, other than the dialog; waits for it,
+    // at most patienceSeconds.
+    bool WaitForWindow(const std::wstring& caption, ShownWindow& shown, int patienceSeconds = 10);
     // Waits until no window with that caption is shown.
     bool WaitUntilGone(const std::wstring& caption);
     static void Click(HWND owner, int buttonId);
@@ -70,3 +73,7 @@ class DialogHarness {
 };
 
 std::string Narrow(const std::wstring& text);
+
+// What a window of this process shows as its text, and the text of a status bar's first pane.
+std::wstring WindowText(HWND window);
+std::wstring StatusBarText(HWND statusBar);

@@ -4,8 +4,8 @@ namespace {
 
 class RecordingDevice : public platform::HidDevice {
   public:
-    RecordingDevice(std::unique_ptr<platform::HidDevice> inner, std::vector<HidTransfer>& log)
-        : inner_(std::move(inner)), log_(log) {}
+    RecordingDevice(std::unique_ptr<platform::HidDevice> inner, RecordingHidBus& bus)
+        : inner_(std::move(inner)), bus_(bus) {}
 
     platform::HidIdentity Identity() override { return inner_->Identity(); }
     platform::HidReportLengths ReportLengths() override { return inner_->ReportLengths(); }
@@ -25,17 +25,17 @@ class RecordingDevice : public platform::HidDevice {
     }
     void CancelPendingIo() override {
         inner_->CancelPendingIo();
-        log_.push_back({HidTransfer::Kind::kCancel, {}, true});
+        bus_.Record({HidTransfer::Kind::kCancel, {}, true});
     }
 
   private:
     bool Log(HidTransfer::Kind kind, std::span<const std::uint8_t> bytes, bool ok) {
-        log_.push_back({kind, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), ok});
+        bus_.Record({kind, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), ok});
         return ok;
     }
 
     std::unique_ptr<platform::HidDevice> inner_;
-    std::vector<HidTransfer>& log_;
+    RecordingHidBus& bus_;
 };
 
 }  // namespace
@@ -47,8 +47,14 @@ std::vector<HidTransfer> RecordingHidBus::Transfers(HidTransfer::Kind kind) cons
     return matching;
 }
 
+void RecordingHidBus::Record(HidTransfer transfer) {
+    transfers.push_back(std::move(transfer));
+    if (afterTransfer) afterTransfer(transfers.back());
+}
+
 std::vector<std::string> RecordingHidBus::PresentInterfaces() {
     ++searches;
+    if (beforeSearch) beforeSearch(searches);
     return inner_.PresentInterfaces();
 }
 
@@ -56,5 +62,5 @@ std::unique_ptr<platform::HidDevice> RecordingHidBus::Open(const std::string& pa
     opened.push_back(path);
     auto device = inner_.Open(path);
     if (!device) return nullptr;
-    return std::make_unique<RecordingDevice>(std::move(device), transfers);
+    return std::make_unique<RecordingDevice>(std::move(device), *this);
 }

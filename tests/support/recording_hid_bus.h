@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ class RecordingHidBus : public platform::HidBus {
     std::vector<std::string> opened;  // every path an open was tried on
     std::vector<HidTransfer> transfers;
 
+    // Run on the caller's thread: before each search (with its number, from 1), and after each transfer has
+    // been recorded.
+    std::function<void(int)> beforeSearch;
+    std::function<void(const HidTransfer&)> afterTransfer;
+
     std::vector<HidTransfer> Transfers(HidTransfer::Kind kind) const;
     std::size_t Count(HidTransfer::Kind kind) const { return Transfers(kind).size(); }
 
@@ -36,6 +42,8 @@ class RecordingHidBus : public platform::HidBus {
     bool WaitForPendingInstallation(std::uint32_t timeoutMs) override {
         return inner_.WaitForPendingInstallation(timeoutMs);
     }
+
+    void Record(HidTransfer transfer);
 
   private:
     platform::HidBus& inner_;

@@ -6,17 +6,10 @@
 
 ConsoleView::ConsoleView(platform::Clock& clock, std::FILE* out, std::FILE* err)
     : clock_(clock), out_(out), err_(err), progressOnTerminal_(platform::IsTerminal(err)) {
-    // The dialog as its template starts it.
-    texts_ = {{platform::kIdInstall, "&Install"},
-              {platform::kIdUninstall, "&Uninstall"},
-              {platform::kIdExit, "E&xit"},
-              {platform::kIdBrowse, "&Browse"},
-              {platform::kIdKeilRoot, ""}};
-    enabled_ = {{platform::kIdInstall, false},
-                {platform::kIdUninstall, false},
-                {platform::kIdExit, true},
-                {platform::kIdBrowse, true},
-                {platform::kIdKeilRoot, true}};
+    for (const auto& control : platform::kControlsAtStart) {
+        texts_[control.id] = control.text;
+        enabled_[control.id] = control.enabled;
+    }
 }
 
 void ConsoleView::SetStatusText(const std::string& text) {

@@ -15,6 +15,18 @@ constexpr int kIdBrowse = 1003;
 constexpr int kIdKeilRoot = 1004;
 constexpr int kIdProgress = 1005;
 
+// The controls that have a text or a state, as the dialog template starts them.
+struct ControlAtStart {
+    int id;
+    const char* text;
+    bool enabled;
+};
+inline constexpr ControlAtStart kControlsAtStart[] = {
+    {kIdInstall, "&Install", false}, {kIdUninstall, "&Uninstall", false},
+    {kIdExit, "E&xit", true},        {kIdBrowse, "&Browse", true},
+    {kIdKeilRoot, "", true},
+};
+
 enum class BoxStyle {
     kOk,             // OK, no icon
     kOkInformation,  // OK, information icon

@@ -1,16 +1,10 @@
 #include "support/recording_view.h"
 
 RecordingView::RecordingView() {
-    texts = {{platform::kIdInstall, "&Install"},
-             {platform::kIdUninstall, "&Uninstall"},
-             {platform::kIdExit, "E&xit"},
-             {platform::kIdBrowse, "&Browse"},
-             {platform::kIdKeilRoot, ""}};
-    enabled = {{platform::kIdInstall, false},
-               {platform::kIdUninstall, false},
-               {platform::kIdExit, true},
-               {platform::kIdBrowse, true},
-               {platform::kIdKeilRoot, true}};
+    for (const auto& control : platform::kControlsAtStart) {
+        texts[control.id] = control.text;
+        enabled[control.id] = control.enabled;
+    }
 }
 
 void RecordingView::SetStatusText(const std::string& text) {

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/printable_text.h"
 #include "platform/system_error.h"
 
 namespace {
@@ -77,7 +78,8 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
         return kExitUsage;
     }
     if (options.directory && !platform.files.ChangeDirectory(*options.directory)) {
-        std::fprintf(err, "%s: cannot change to folder '%s': %s\n", name.c_str(), options.directory->c_str(),
+        std::fprintf(err, "%s: cannot change to folder '%s': %s\n", name.c_str(),
+                     platform::PrintableText(*options.directory).c_str(),
                      platform::SystemErrorText(platform::LastSystemError()).c_str());
         return kExitUsage;
     }

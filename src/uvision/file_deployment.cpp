@@ -4,6 +4,7 @@
 #include "app/setup_dlg.h"
 #include "platform/file_system.h"
 #include "uvision/entry_number.h"
+#include "uvision/keil_tree_path.h"
 
 namespace {
 
@@ -79,14 +80,15 @@ bool AppliesTo(const CdbEntry& entry, int uvVersion) {
     return (entry.generation == "UV2" && uvVersion == 1) || (entry.generation == "UV3" && uvVersion == 2);
 }
 
-std::string FileDestination(const std::string& root, const FileEntry& entry, int uvVersion) {
-    if (entry.inUvFolder != 1) return root + entry.target;
-    return root + (uvVersion == 1 ? "\\uV2" : "\\uV3") + entry.target;
+// What follows the Keil root in a destination: the generation folder piece, when asked for, and the target.
+std::string FileBelowRoot(const FileEntry& entry, int uvVersion) {
+    if (entry.inUvFolder != 1) return entry.target;
+    return (uvVersion == 1 ? "\\uV2" : "\\uV3") + entry.target;
 }
 
-std::string CdbPrefix(const std::string& root, const CdbEntry& entry, int uvVersion) {
-    if (entry.inUvFolder != 1) return root;
-    return root + (uvVersion == 1 ? "\\uV2\\" : "\\uV3\\");
+std::string CdbPiece(const CdbEntry& entry, int uvVersion) {
+    if (entry.inUvFolder != 1) return {};
+    return uvVersion == 1 ? "\\uV2\\" : "\\uV3\\";
 }
 
 }  // namespace
@@ -98,7 +100,9 @@ int CSetupDlg::InstallFileEntry(const std::string& line) {
     if (uvVersion == 0) return -1;  // the root no longer holds a µVision
     FileEntry entry;
     if (!FetchFileEntry(*this, line, entry)) return -1;
-    const std::string destination = FileDestination(root, entry, uvVersion);
+    const std::string belowRoot = FileBelowRoot(entry, uvVersion);
+    if (!StaysInKeilTree(root, belowRoot)) return -1;  // a target that climbs out is a malformed entry
+    const std::string destination = root + belowRoot;
     if (EnsureTargetDir(destination, entry.makeDir) != 0) return -1;
     return CopyIntoKeilTree(m_workDir + "\\" + entry.source, destination);
 }
@@ -111,7 +115,9 @@ int CSetupDlg::InstallCdbEntry(const std::string& line) {
     CdbEntry entry;
     if (!FetchCdbEntry(*this, line, m_codePage, entry)) return -1;
     if (!AppliesTo(entry, uvVersion)) return 0;
-    const std::string prefix = CdbPrefix(root, entry, uvVersion);
+    const std::string piece = CdbPiece(entry, uvVersion);
+    if (!StaysInKeilTree(root, piece + entry.target)) return -1;
+    const std::string prefix = root + piece;
     // The folder ensured is the prefix's: the generation folder, or with a target directly below the root,
     // the folder above the root.
     if (EnsureTargetDir(prefix, entry.makeDir) != 0) return -1;
@@ -125,7 +131,9 @@ int CSetupDlg::RemoveFileEntry(const std::string& line) {
     if (uvVersion == 0) return -1;
     FileEntry entry;
     if (!FetchFileEntry(*this, line, entry)) return -1;
-    return DeleteFromKeilTree(FileDestination(root, entry, uvVersion));
+    const std::string belowRoot = FileBelowRoot(entry, uvVersion);
+    if (!StaysInKeilTree(root, belowRoot)) return -1;
+    return DeleteFromKeilTree(root + belowRoot);
 }
 
 int CSetupDlg::RemoveCdbEntry(const std::string& line) {
@@ -136,7 +144,9 @@ int CSetupDlg::RemoveCdbEntry(const std::string& line) {
     CdbEntry entry;
     if (!FetchCdbEntry(*this, line, m_codePage, entry)) return -1;
     if (!AppliesTo(entry, uvVersion)) return 0;
-    return DeleteFromKeilTree(CdbPrefix(root, entry, uvVersion) + entry.target);
+    const std::string belowRoot = CdbPiece(entry, uvVersion) + entry.target;
+    if (!StaysInKeilTree(root, belowRoot)) return -1;
+    return DeleteFromKeilTree(root + belowRoot);
 }
 
 // Makes sure the folder that path ends in (one level only) exists. When it already exists it becomes the

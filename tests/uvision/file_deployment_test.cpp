@@ -103,6 +103,48 @@ const GateCase kGates[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Keys, CdbGate, ::testing::ValuesIn(kGates));
 
+// A target that climbs out of the Keil tree (here into the distribution folder beside it) is refused like a
+// malformed entry: nothing there is overwritten or deleted, no folder is made, and no box is shown.
+TEST(FileDeployment, TargetsThatClimbOutOfTheKeilTreeAreRefused) {
+    UvisionFixture f(2);
+    f.ChooseRoot();
+    f.work.Write("X.DLL", "driver");
+    f.work.Write("victim.txt", "victim");
+    const std::string work = f.work.path().filename().string();
+    const std::string entries[] = {
+        "X.DLL=0,0,0,\"\\..\\" + work + "\\victim.txt\"",
+        "X.DLL=1,0,0,\"\\..\\..\\" + work + "\\victim.txt\"",            // out of uV3, then out of the root
+        "X.DLL=0,1,0,\"\\C51\\..\\..\\" + work + "\\new\\victim.txt\"",  // folder step included
+        "X.DLL=0,0,0,\"BIN\\..\\..\\" + work + "\\victim.txt\"",  // from the name that extends the root's
+        "X.DLL=0,0,0,\"\\... \\" + work + "\\victim.txt\"",       // Windows takes "... " for ".."
+        "X.DLL=0,0,0,\"\\. .\\" + work + "\\victim.txt\"",
+    };
+    for (const std::string& entry : entries) {
+        EXPECT_EQ(f.dlg.InstallFileEntry(entry), -1) << entry;
+        EXPECT_EQ(f.dlg.RemoveFileEntry(entry), -1) << entry;
+    }
+    const std::string cdbEntries[] = {
+        "UV3=\"X.DLL\",1,1,0,\"..\\..\\" + work +
+            "\\victim.txt\"",  // the generation piece ends in a backslash
+        "UV3=\"X.DLL\",0,0,0,\"\\..\\" + work + "\\victim.txt\"",
+    };
+    for (const std::string& entry : cdbEntries) {
+        EXPECT_EQ(f.dlg.InstallCdbEntry(entry), -1) << entry;
+        EXPECT_EQ(f.dlg.RemoveCdbEntry(entry), -1) << entry;
+    }
+    EXPECT_EQ(f.work.Read("victim.txt"), "victim");
+    EXPECT_FALSE(f.work.Exists("new"));
+    EXPECT_TRUE(f.view.boxes.empty());
+
+    // Climbing that stays below the root is taken; so is a name that only begins with dots.
+    EXPECT_EQ(f.dlg.InstallFileEntry("X.DLL=0,0,0,\"\\C51\\BIN\\..\\X.DLL\""), 0);
+    EXPECT_EQ(f.keil.Read("C51/X.DLL"), "driver");
+    EXPECT_EQ(f.dlg.InstallCdbEntry("UV3=\"X.DLL\",1,1,0,\"..\\C51\\...X.DLL\""), 0);
+    EXPECT_EQ(f.keil.Read("C51/...X.DLL"), "driver");
+    EXPECT_EQ(f.dlg.RemoveFileEntry("X.DLL=0,0,0,\"\\C51\\.\\X.DLL\""), 0);
+    EXPECT_FALSE(f.keil.Exists("C51/X.DLL"));
+}
+
 // The gate comes after the fields are taken: an entry for the other generation still fails when one is bad.
 TEST(FileDeployment, CdbEntryForOtherGenerationWithBadFieldFails) {
     UvisionFixture f(2);

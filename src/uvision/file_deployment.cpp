@@ -2,7 +2,9 @@
 // install, delete it again on uninstall. Paths are joined as plain text; the script's fields carry their own
 // backslashes.
 #include "app/setup_dlg.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "uvision/entry_number.h"
 #include "uvision/keil_tree_path.h"
 
@@ -180,9 +182,15 @@ int CSetupDlg::CopyIntoKeilTree(const std::string& source, const std::string& de
     return 0;
 }
 
-// An absent file is nothing to remove; a read-only one is not forced.
+// An absent file is nothing to remove; a read-only one is not forced. Only a search that found no such file
+// (or folder) shows it absent: one that failed otherwise (no access, a device error) leaves the delete to be
+// tried, so that a file still there is never reported removed.
 int CSetupDlg::DeleteFromKeilTree(const std::string& destination) {
-    if (!m_files.Exists(destination)) return 0;
+    if (!m_files.Exists(destination)) {
+        const platform::FileErrorCause cause = platform::CauseOfSystemError(platform::LastSystemError());
+        if (cause == platform::FileErrorCause::kFileNotFound || cause == platform::FileErrorCause::kBadPath)
+            return 0;
+    }
     if (!m_files.RemoveFile(destination)) {
         ReportSystemError();
         return -1;

@@ -9,8 +9,10 @@
 #include "adapter/adapter_state.h"
 #include "adapter/status_texts.h"
 #include "support/adapter_fixture.h"
+#include "support/failing_call_file_system.h"
 #include "support/failing_call_hid_bus.h"
 #include "support/firmware_images.h"
+#include "support/machine.h"
 
 namespace {
 
@@ -23,8 +25,9 @@ class AdapterFaults : public AdapterTest {
   protected:
     AdapterFaults() { WriteImage(kImageVersion); }
 
-    // A fresh adapter as the SPEC describes it, behind a bus that counts nothing until armed.
-    void Fresh(const std::string& spec) {
+    // A fresh adapter as the SPEC describes it, behind a bus that counts nothing until armed; the dialog
+    // works on the machine's files, or on fileSystem.
+    void Fresh(const std::string& spec, platform::FileSystem* fileSystem = nullptr) {
         ResetAdapterState();
         dlg.reset();
         view = RecordingView();
@@ -32,8 +35,9 @@ class AdapterFaults : public AdapterTest {
         ASSERT_NE(adapter, nullptr);
         failing = std::make_unique<FailingCallHidBus>(*adapter);
         bus = std::make_unique<RecordingHidBus>(*failing);
-        dlg = std::make_unique<CSetupDlg>(
-            DialogServices{view, *files, clock, codePage, "Setup", bus.get(), kDefaultAdapterVendorId});
+        dlg = std::make_unique<CSetupDlg>(DialogServices{view, fileSystem != nullptr ? *fileSystem : *files,
+                                                         clock, codePage, "Setup", bus.get(),
+                                                         kDefaultAdapterVendorId});
         dlg->m_caption = kCaption;
     }
 
@@ -152,6 +156,49 @@ TEST_F(AdapterFaults, DownloadOfAnOutdatedAdapter) {
     EXPECT_EQ(failedKinds,
               (std::set<std::string>{"WaitForPendingInstallation", "PresentInterfaces", "Open", "Identity",
                                      "ReportLengths", "SetFeatureReport", "GetFeatureReport"}));
+}
+
+// The firmware image (and the setup script) cannot be read, at each step in turn: at the check no upgrade
+// starts, and at the download nothing is sent, so the boot loader keeps waiting with the old firmware.
+TEST_F(AdapterFaults, ImageThatCannotBeRead) {
+    std::set<std::string> stepsAtTheCheck;
+    std::set<std::string> stepsAtTheDownload;
+    for (int k = 1;; ++k) {
+        FailingCallFileSystem failingFiles(*files, k, MachineErrors().ioError);
+        Fresh("version=2.20", &failingFiles);
+        dlg->OnTimer(kStartupTimer);
+        if (failingFiles.failed.empty()) break;
+        SCOPED_TRACE("check, file call " + std::to_string(k) + " failed: " + failingFiles.failed);
+        if (dlg->m_adapterStage == AdapterStage::kImageUnreadable) {
+            stepsAtTheCheck.insert(failingFiles.failed.substr(0, failingFiles.failed.find(' ')));
+            EXPECT_FALSE(SentToLoader());
+            ASSERT_FALSE(view.boxes.empty());
+            EXPECT_EQ(view.boxes[0].style, platform::BoxStyle::kOkWarning);
+        } else {
+            EXPECT_EQ(dlg->m_adapterStage,
+                      AdapterStage::kWaitingForLoader);  // a failure of the script's load
+            EXPECT_TRUE(SentToLoader());
+        }
+    }
+    for (int k = 1;; ++k) {
+        FailingCallFileSystem failingFiles(*files, 0, MachineErrors().ioError);
+        Fresh("version=2.20", &failingFiles);
+        dlg->OnTimer(kStartupTimer);
+        LetAdapterArrive();
+        bus->transfers.clear();
+        failingFiles.Arm(k);
+        ASSERT_TRUE(TickArrivalTimer());
+        if (failingFiles.failed.empty()) break;
+        SCOPED_TRACE("download, file call " + std::to_string(k) + " failed: " + failingFiles.failed);
+        if (dlg->m_adapterStage == AdapterStage::kUpgraded) continue;  // the script's reload afterwards
+        stepsAtTheDownload.insert(failingFiles.failed.substr(0, failingFiles.failed.find(' ')));
+        EXPECT_EQ(dlg->m_adapterStage, AdapterStage::kDownloadFailed);
+        EXPECT_EQ(bus->Count(Kind::kSetFeature), 0u);
+        EXPECT_TRUE(adapter->InBootLoader());
+        EXPECT_EQ(adapter->Version(), kOldVersion);
+    }
+    EXPECT_EQ(stepsAtTheCheck, (std::set<std::string>{"CurrentDirectory", "Open", "Seek", "Read"}));
+    EXPECT_EQ(stepsAtTheDownload, (std::set<std::string>{"CurrentDirectory", "Open", "Length", "Read"}));
 }
 
 }  // namespace

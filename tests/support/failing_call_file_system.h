@@ -16,6 +16,13 @@ class FailingCallFileSystem : public platform::FileSystem {
     FailingCallFileSystem(platform::FileSystem& inner, int failAt, platform::SystemErrorCode code)
         : inner_(inner), failAt_(failAt), code_(code) {}
 
+    // Counts afresh from now on, and fails the failAt-th call.
+    void Arm(int failAt) {
+        failAt_ = failAt;
+        calls.clear();
+        failed.clear();
+    }
+
     // Every call so far, named as "Open C:\...\TOOLS.INI", "Write", ...
     std::vector<std::string> calls;
     // The call that was failed; empty when the operation made fewer calls than failAt.

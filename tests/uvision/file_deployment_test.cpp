@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/change_log_file_system.h"
 #include "support/uvision_fixture.h"
 #include "uvision/entry_number.h"
 
@@ -104,10 +105,14 @@ const GateCase kGates[] = {
 INSTANTIATE_TEST_SUITE_P(Keys, CdbGate, ::testing::ValuesIn(kGates));
 
 // A target that climbs out of the Keil tree (here into the distribution folder beside it) is refused like a
-// malformed entry: nothing there is overwritten or deleted, no folder is made, and no box is shown.
+// malformed entry: no change outside the tree is even tried, and no box is shown.
 TEST(FileDeployment, TargetsThatClimbOutOfTheKeilTreeAreRefused) {
     UvisionFixture f(2);
     f.ChooseRoot();
+    ChangeLogFileSystem files(f.files);
+    CSetupDlg dlg(DialogServices{f.view, files, f.clock, f.codePage, "Setup"});
+    dlg.m_uvVersion = 2;
+    dlg.m_workDir = f.work.str();
     f.work.Write("X.DLL", "driver");
     f.work.Write("victim.txt", "victim");
     const std::string work = f.work.path().filename().string();
@@ -120,8 +125,8 @@ TEST(FileDeployment, TargetsThatClimbOutOfTheKeilTreeAreRefused) {
         "X.DLL=0,0,0,\"\\. .\\" + work + "\\victim.txt\"",
     };
     for (const std::string& entry : entries) {
-        EXPECT_EQ(f.dlg.InstallFileEntry(entry), -1) << entry;
-        EXPECT_EQ(f.dlg.RemoveFileEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.InstallFileEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.RemoveFileEntry(entry), -1) << entry;
     }
     const std::string cdbEntries[] = {
         "UV3=\"X.DLL\",1,1,0,\"..\\..\\" + work +
@@ -129,20 +134,22 @@ TEST(FileDeployment, TargetsThatClimbOutOfTheKeilTreeAreRefused) {
         "UV3=\"X.DLL\",0,0,0,\"\\..\\" + work + "\\victim.txt\"",
     };
     for (const std::string& entry : cdbEntries) {
-        EXPECT_EQ(f.dlg.InstallCdbEntry(entry), -1) << entry;
-        EXPECT_EQ(f.dlg.RemoveCdbEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.InstallCdbEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.RemoveCdbEntry(entry), -1) << entry;
     }
+    EXPECT_EQ(files.changed, std::vector<fs::path>{});
     EXPECT_EQ(f.work.Read("victim.txt"), "victim");
-    EXPECT_FALSE(f.work.Exists("new"));
     EXPECT_TRUE(f.view.boxes.empty());
 
     // Climbing that stays below the root is taken; so is a name that only begins with dots.
-    EXPECT_EQ(f.dlg.InstallFileEntry("X.DLL=0,0,0,\"\\C51\\BIN\\..\\X.DLL\""), 0);
+    EXPECT_EQ(dlg.InstallFileEntry("X.DLL=0,0,0,\"\\C51\\BIN\\..\\X.DLL\""), 0);
     EXPECT_EQ(f.keil.Read("C51/X.DLL"), "driver");
-    EXPECT_EQ(f.dlg.InstallCdbEntry("UV3=\"X.DLL\",1,1,0,\"..\\C51\\...X.DLL\""), 0);
+    EXPECT_EQ(dlg.InstallCdbEntry("UV3=\"X.DLL\",1,1,0,\"..\\C51\\...X.DLL\""), 0);
     EXPECT_EQ(f.keil.Read("C51/...X.DLL"), "driver");
-    EXPECT_EQ(f.dlg.RemoveFileEntry("X.DLL=0,0,0,\"\\C51\\.\\X.DLL\""), 0);
+    EXPECT_EQ(dlg.RemoveFileEntry("X.DLL=0,0,0,\"\\C51\\.\\X.DLL\""), 0);
     EXPECT_FALSE(f.keil.Exists("C51/X.DLL"));
+    for (const fs::path& changed : files.changed)
+        EXPECT_TRUE(LexicallyWithin(changed, f.keil.path())) << changed;
 }
 
 // The gate comes after the fields are taken: an entry for the other generation still fails when one is bad.

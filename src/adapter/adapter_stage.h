@@ -9,6 +9,7 @@ enum class AdapterStage {
     kImageUnreadable,      // the firmware image could not be read
     kNoImageVersion,       // the image carries no version: the adapter is left alone
     kCurrent,              // the adapter runs the image's version
+    kNoArrivalNotice,      // arrivals cannot be heard of, so it was not sent into its boot loader
     kWaitingForLoader,     // sent into its boot loader; the upgrade goes on when it arrives
     kInstallationPending,  // device installation did not settle; the next arrival tries again
     kLoaderNotFound,       // no boot loader within the searches

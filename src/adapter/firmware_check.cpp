@@ -33,7 +33,14 @@ int CSetupDlg::DetectAdapter() {
 
     m_clock.Sleep(kSettleMs);
     SetStatusText(kTextUpdating);
-    RegisterArrivalNotification();  // without it no arrival comes, and the adapter stays in its loader
+    // Without the registration the boot loader's arrival would go unheard and the adapter would stay in its
+    // loader with nothing to bring it back: it keeps running its application instead.
+    if (RegisterArrivalNotification() != 1) {
+        ICE_Close_Device();
+        SetStatusText(kTextInstallationFailed);
+        m_adapterStage = AdapterStage::kNoArrivalNotice;
+        return 0;
+    }
     ResetToLoader();
     ICE_Close_Device();
     m_adapterStage = AdapterStage::kWaitingForLoader;

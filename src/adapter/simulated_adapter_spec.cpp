@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "platform/printable_text.h"
+
 namespace {
 
 // Decimal, or hexadecimal after "0x".
@@ -126,7 +128,7 @@ bool ParseSimulatedAdapterSpec(const std::string& text, SimulatedAdapterSpec& sp
         const std::string name = item.substr(0, eq);
         const auto key = Keys().find(name);
         if (key == Keys().end()) {
-            error = "unknown simulated-adapter setting '" + name + "'";
+            error = "unknown simulated-adapter setting '" + platform::PrintableText(name) + "'";
             return false;
         }
         const bool hasValue = eq != std::string::npos;

@@ -7,6 +7,7 @@
 
 #include "adapter/adapter_ids.h"
 #include "adapter/simulated_adapter_spec.h"
+#include "platform/printable_text.h"
 
 namespace {
 
@@ -81,11 +82,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 return fail("option --adapter-vid needs a 16-bit vendor ID such as 0x1234");
             o.adapterVendorId = static_cast<std::uint16_t>(number);
         } else if (!arg.empty() && arg.front() == '-') {
-            return fail("unknown option '" + arg + "'");
+            return fail("unknown option '" + platform::PrintableText(arg) + "'");
         } else if (!o.command.empty()) {
-            return fail("only one command may be given ('" + o.command + "' and '" + arg + "')");
+            return fail("only one command may be given ('" + o.command + "' and '" +
+                        platform::PrintableText(arg) + "')");
         } else if (std::find(KnownCommands().begin(), KnownCommands().end(), arg) == KnownCommands().end()) {
-            return fail("unknown command '" + arg + "'");
+            return fail("unknown command '" + platform::PrintableText(arg) + "'");
         } else {
             o.command = arg;
         }

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/printable_text.h"
 #include "platform/system_error.h"
 
 namespace {
@@ -77,8 +78,12 @@ int RunCommandLine(const std::vector<std::string>& args, ProgramPlatform& platfo
         return kExitUsage;
     }
     if (options.directory && !platform.files.ChangeDirectory(*options.directory)) {
-        std::fprintf(err, "%s: cannot change to folder '%s': %s\n", name.c_str(), options.directory->c_str(),
-                     platform::SystemErrorText(platform::LastSystemError()).c_str());
+        // The system's text may end in a line break of its own (Windows' does); the hint is one line.
+        std::string reason = platform::SystemErrorText(platform::LastSystemError());
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+        std::fprintf(err, "%s: cannot change to folder '%s': %s\n", name.c_str(),
+                     platform::PrintableText(*options.directory).c_str(),
+                     platform::PrintableText(reason).c_str());
         return kExitUsage;
     }
     if (options.codePage) platform::SetSystemCodePage(*options.codePage);

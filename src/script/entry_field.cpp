@@ -3,8 +3,10 @@
 
 namespace {
 
-bool BeginsAndEndsWith(const std::string& text, char quote) {
-    return !text.empty() && text.front() == quote && text.back() == quote;
+// The last character, not merely the last byte: a byte after a lead byte belongs to its double-byte
+// character, so that taking it off would cut the character in two.
+bool BeginsAndEndsWith(const platform::CodePage& cp, const std::string& text, char quote) {
+    return !text.empty() && text.front() == quote && cp.FindLast(text, quote) == text.size() - 1;
 }
 
 }  // namespace
@@ -23,7 +25,7 @@ int CSetupDlg::GetEntryField(const std::string& line, std::string& out, int want
 
     if (wantKey == 1) {
         const std::string key = cp.TrimRight(work.substr(0, equals));
-        if (quoteChar != 0 && BeginsAndEndsWith(key, quoteChar)) {
+        if (quoteChar != 0 && BeginsAndEndsWith(cp, key, quoteChar)) {
             out = key.size() >= 2 ? key.substr(1, key.size() - 2) : std::string();
         } else {
             out = key;
@@ -49,7 +51,7 @@ int CSetupDlg::GetEntryField(const std::string& line, std::string& out, int want
             out = field;
             return -1;
         }
-        if (BeginsAndEndsWith(field, quoteChar)) field = field.substr(1, field.size() - 2);
+        if (BeginsAndEndsWith(cp, field, quoteChar)) field = field.substr(1, field.size() - 2);
         field = cp.Trim(field);
     }
     out = field;

@@ -2,8 +2,11 @@
 // install, delete it again on uninstall. Paths are joined as plain text; the script's fields carry their own
 // backslashes.
 #include "app/setup_dlg.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "uvision/entry_number.h"
+#include "uvision/keil_tree_path.h"
 
 namespace {
 
@@ -79,14 +82,15 @@ bool AppliesTo(const CdbEntry& entry, int uvVersion) {
     return (entry.generation == "UV2" && uvVersion == 1) || (entry.generation == "UV3" && uvVersion == 2);
 }
 
-std::string FileDestination(const std::string& root, const FileEntry& entry, int uvVersion) {
-    if (entry.inUvFolder != 1) return root + entry.target;
-    return root + (uvVersion == 1 ? "\\uV2" : "\\uV3") + entry.target;
+// What follows the Keil root in a destination: the generation folder piece, when asked for, and the target.
+std::string FileBelowRoot(const FileEntry& entry, int uvVersion) {
+    if (entry.inUvFolder != 1) return entry.target;
+    return (uvVersion == 1 ? "\\uV2" : "\\uV3") + entry.target;
 }
 
-std::string CdbPrefix(const std::string& root, const CdbEntry& entry, int uvVersion) {
-    if (entry.inUvFolder != 1) return root;
-    return root + (uvVersion == 1 ? "\\uV2\\" : "\\uV3\\");
+std::string CdbPiece(const CdbEntry& entry, int uvVersion) {
+    if (entry.inUvFolder != 1) return {};
+    return uvVersion == 1 ? "\\uV2\\" : "\\uV3\\";
 }
 
 }  // namespace
@@ -98,7 +102,9 @@ int CSetupDlg::InstallFileEntry(const std::string& line) {
     if (uvVersion == 0) return -1;  // the root no longer holds a µVision
     FileEntry entry;
     if (!FetchFileEntry(*this, line, entry)) return -1;
-    const std::string destination = FileDestination(root, entry, uvVersion);
+    const std::string belowRoot = FileBelowRoot(entry, uvVersion);
+    if (!StaysInKeilTree(root, belowRoot)) return -1;  // a target that climbs out is a malformed entry
+    const std::string destination = root + belowRoot;
     if (EnsureTargetDir(destination, entry.makeDir) != 0) return -1;
     return CopyIntoKeilTree(m_workDir + "\\" + entry.source, destination);
 }
@@ -111,7 +117,9 @@ int CSetupDlg::InstallCdbEntry(const std::string& line) {
     CdbEntry entry;
     if (!FetchCdbEntry(*this, line, m_codePage, entry)) return -1;
     if (!AppliesTo(entry, uvVersion)) return 0;
-    const std::string prefix = CdbPrefix(root, entry, uvVersion);
+    const std::string piece = CdbPiece(entry, uvVersion);
+    if (!StaysInKeilTree(root, piece + entry.target)) return -1;
+    const std::string prefix = root + piece;
     // The folder ensured is the prefix's: the generation folder, or with a target directly below the root,
     // the folder above the root.
     if (EnsureTargetDir(prefix, entry.makeDir) != 0) return -1;
@@ -125,7 +133,9 @@ int CSetupDlg::RemoveFileEntry(const std::string& line) {
     if (uvVersion == 0) return -1;
     FileEntry entry;
     if (!FetchFileEntry(*this, line, entry)) return -1;
-    return DeleteFromKeilTree(FileDestination(root, entry, uvVersion));
+    const std::string belowRoot = FileBelowRoot(entry, uvVersion);
+    if (!StaysInKeilTree(root, belowRoot)) return -1;
+    return DeleteFromKeilTree(root + belowRoot);
 }
 
 int CSetupDlg::RemoveCdbEntry(const std::string& line) {
@@ -136,7 +146,9 @@ int CSetupDlg::RemoveCdbEntry(const std::string& line) {
     CdbEntry entry;
     if (!FetchCdbEntry(*this, line, m_codePage, entry)) return -1;
     if (!AppliesTo(entry, uvVersion)) return 0;
-    return DeleteFromKeilTree(CdbPrefix(root, entry, uvVersion) + entry.target);
+    const std::string belowRoot = CdbPiece(entry, uvVersion) + entry.target;
+    if (!StaysInKeilTree(root, belowRoot)) return -1;
+    return DeleteFromKeilTree(root + belowRoot);
 }
 
 // Makes sure the folder that path ends in (one level only) exists. When it already exists it becomes the
@@ -170,9 +182,15 @@ int CSetupDlg::CopyIntoKeilTree(const std::string& source, const std::string& de
     return 0;
 }
 
-// An absent file is nothing to remove; a read-only one is not forced.
+// An absent file is nothing to remove; a read-only one is not forced. Only a search that found no such file
+// (or folder) shows it absent: one that failed otherwise (no access, a device error) leaves the delete to be
+// tried, so that a file still there is never reported removed.
 int CSetupDlg::DeleteFromKeilTree(const std::string& destination) {
-    if (!m_files.Exists(destination)) return 0;
+    if (!m_files.Exists(destination)) {
+        const platform::FileErrorCause cause = platform::CauseOfSystemError(platform::LastSystemError());
+        if (cause == platform::FileErrorCause::kFileNotFound || cause == platform::FileErrorCause::kBadPath)
+            return 0;
+    }
     if (!m_files.RemoveFile(destination)) {
         ReportSystemError();
         return -1;

@@ -119,12 +119,20 @@ TEST_F(FirmwareCheck, VersionQueryThatFailsStartsNoUpgrade) {
     }
 }
 
-TEST_F(FirmwareCheck, FailedRegistrationIsShownAndTheSwitchGoesOn) {
+// Without the registration nothing would hear of the boot loader's arrival, and the adapter would stay in it:
+// the failure is shown and the adapter keeps running its application.
+TEST_F(FirmwareCheck, FailedRegistrationIsShownAndNoSwitchIsMade) {
     StartUp("version=2.20,no-notify");
     ASSERT_EQ(view.boxes.size(), 1u);
     EXPECT_EQ(view.boxes[0].style, platform::BoxStyle::kOkWarning);
-    EXPECT_EQ(Writes(), (std::vector<Bytes>{kVersionQuery, kToLoader}));
-    EXPECT_EQ(view.status, kTextUpdating);
+    EXPECT_EQ(Writes(), (std::vector<Bytes>{kVersionQuery}));
+    EXPECT_EQ(view.statusHistory,
+              (Texts{kTextDetecting, kTextChecking, kTextUpdating, kTextInstallationFailed}));
+    clock.Advance(1500);
+    EXPECT_FALSE(adapter->InBootLoader());
+    EXPECT_EQ(g_hAdapter, nullptr);
+    EXPECT_EQ(dlg->m_adapterStage, AdapterStage::kNoArrivalNotice);
+    EXPECT_TRUE(dlg->ScriptLoaded());
 }
 
 TEST_F(FirmwareCheck, DeviceArrivalStartsTimerTwo) {

@@ -72,6 +72,7 @@ TEST(SimulatedAdapterSpec, WrongSettingsAreNamed) {
         {"twin=1", "'twin' takes no value"},
         {"noise", "'noise' needs a value"},
         {"silent,", "unknown simulated-adapter setting ''"},
+        {"a\nb", "unknown simulated-adapter setting 'a\\nb'"},  // one line, whatever the SPEC holds
     };
     for (const auto& [text, message] : cases) {
         Spec spec;

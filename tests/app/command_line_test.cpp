@@ -31,6 +31,11 @@ const UsageCase kUsageErrors[] = {
     {"CodePageZero", {"--codepage=0"}, "--codepage needs"},
     {"VendorTooLarge", {"--adapter-vid", "0x10000"}, "--adapter-vid needs"},
     {"VendorNegative", {"--adapter-vid=-1"}, "--adapter-vid needs"},
+    // Text from the user is quoted with its control characters escaped, so the hint stays one line.
+    {"OptionWithALineFeed", {"--a\nb"}, "unknown option '--a\\nb'"},
+    {"CommandWithControlCharacters", {"x\ty\x01\r"}, "unknown command 'x\\ty\\x01\\r'"},
+    {"SecondCommandWithALineFeed", {"status", "in\nstall"}, "and 'in\\nstall'"},
+    {"SpecSettingWithALineFeed", {"--simulate-adapter=a\nb"}, "setting 'a\\nb'"},
 };
 
 class CommandLineUsage : public ::testing::TestWithParam<UsageCase> {};
@@ -103,6 +108,11 @@ TEST_F(CommandLineRun, MissingFolderForCIsWrongUsage) {
     const CapturedRun run = Run({"-C", (dir / "none").string()});
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_NE(run.err.find("cannot change to folder"), std::string::npos);
+
+    const CapturedRun lineFeed = Run({"-C", (dir / "no\nne").string()});
+    EXPECT_EQ(lineFeed.status, kExitUsage);
+    EXPECT_NE(lineFeed.err.find("no\\nne'"), std::string::npos) << lineFeed.err;
+    EXPECT_EQ(std::count(lineFeed.err.begin(), lineFeed.err.end(), '\n'), 1) << lineFeed.err;
 }
 
 }  // namespace

@@ -116,6 +116,20 @@ TEST(GetEntryFieldCodePage, DoubleByteCharactersComeThroughWhole) {
     EXPECT_EQ(out, "\\\xB8\xEA\x5C\xB3\x5C");
 }
 
+// A quote character that is the trail byte of a double-byte character (as when text of another code page is
+// read as Big5, where 0xA7 takes the next byte whatever it is) does not close the quotes: the value keeps its
+// last character whole.
+TEST(GetEntryFieldCodePage, QuoteThatIsATrailByteIsPartOfItsCharacter) {
+    DialogFixture f(950);
+    std::string out;
+    ASSERT_EQ(f.dlg.GetEntryField("T=\"O\xA3\xD3\xA7\"", out, 0, 1, '"'), 0);
+    EXPECT_EQ(out, "\"O\xA3\xD3\xA7\"");
+    ASSERT_EQ(f.dlg.GetEntryField("\"K\xA7\"=1", out, 1, 0, '"'), 0);
+    EXPECT_EQ(out, "\"K\xA7\"");
+    ASSERT_EQ(f.dlg.GetEntryField("T=\"O\xA3\xD3\"", out, 0, 1, '"'), 0);  // a whole character before it
+    EXPECT_EQ(out, "O\xA3\xD3");
+}
+
 // A lead byte whose trail byte is a blank value (0x20 is no Big5 trail byte, but a truncated line can end in
 // a lead byte) must neither be trimmed as a blank nor read past the end.
 TEST(GetEntryFieldCodePage, LeadByteAtTheEndOfTheLine) {

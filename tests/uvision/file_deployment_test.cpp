@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/change_log_file_system.h"
 #include "support/uvision_fixture.h"
 #include "uvision/entry_number.h"
 
@@ -102,6 +103,54 @@ const GateCase kGates[] = {
     {"UV4", 2, false}, {"\"UV3\"", 2, false}, {"uV2\t", 1, true}, {" UV3", 2, true},
 };
 INSTANTIATE_TEST_SUITE_P(Keys, CdbGate, ::testing::ValuesIn(kGates));
+
+// A target that climbs out of the Keil tree (here into the distribution folder beside it) is refused like a
+// malformed entry: no change outside the tree is even tried, and no box is shown.
+TEST(FileDeployment, TargetsThatClimbOutOfTheKeilTreeAreRefused) {
+    UvisionFixture f(2);
+    f.ChooseRoot();
+    ChangeLogFileSystem files(f.files);
+    CSetupDlg dlg(DialogServices{f.view, files, f.clock, f.codePage, "Setup"});
+    dlg.m_uvVersion = 2;
+    dlg.m_workDir = f.work.str();
+    f.work.Write("X.DLL", "driver");
+    f.work.Write("victim.txt", "victim");
+    const std::string work = f.work.path().filename().string();
+    const std::string entries[] = {
+        "X.DLL=0,0,0,\"\\..\\" + work + "\\victim.txt\"",
+        "X.DLL=1,0,0,\"\\..\\..\\" + work + "\\victim.txt\"",            // out of uV3, then out of the root
+        "X.DLL=0,1,0,\"\\C51\\..\\..\\" + work + "\\new\\victim.txt\"",  // folder step included
+        "X.DLL=0,0,0,\"BIN\\..\\..\\" + work + "\\victim.txt\"",  // from the name that extends the root's
+        "X.DLL=0,0,0,\"\\... \\" + work + "\\victim.txt\"",       // Windows takes "... " for ".."
+        "X.DLL=0,0,0,\"\\. .\\" + work + "\\victim.txt\"",
+    };
+    for (const std::string& entry : entries) {
+        EXPECT_EQ(dlg.InstallFileEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.RemoveFileEntry(entry), -1) << entry;
+    }
+    const std::string cdbEntries[] = {
+        "UV3=\"X.DLL\",1,1,0,\"..\\..\\" + work +
+            "\\victim.txt\"",  // the generation piece ends in a backslash
+        "UV3=\"X.DLL\",0,0,0,\"\\..\\" + work + "\\victim.txt\"",
+    };
+    for (const std::string& entry : cdbEntries) {
+        EXPECT_EQ(dlg.InstallCdbEntry(entry), -1) << entry;
+        EXPECT_EQ(dlg.RemoveCdbEntry(entry), -1) << entry;
+    }
+    EXPECT_EQ(files.changed, std::vector<fs::path>{});
+    EXPECT_EQ(f.work.Read("victim.txt"), "victim");
+    EXPECT_TRUE(f.view.boxes.empty());
+
+    // Climbing that stays below the root is taken; so is a name that only begins with dots.
+    EXPECT_EQ(dlg.InstallFileEntry("X.DLL=0,0,0,\"\\C51\\BIN\\..\\X.DLL\""), 0);
+    EXPECT_EQ(f.keil.Read("C51/X.DLL"), "driver");
+    EXPECT_EQ(dlg.InstallCdbEntry("UV3=\"X.DLL\",1,1,0,\"..\\C51\\...X.DLL\""), 0);
+    EXPECT_EQ(f.keil.Read("C51/...X.DLL"), "driver");
+    EXPECT_EQ(dlg.RemoveFileEntry("X.DLL=0,0,0,\"\\C51\\.\\X.DLL\""), 0);
+    EXPECT_FALSE(f.keil.Exists("C51/X.DLL"));
+    for (const fs::path& changed : files.changed)
+        EXPECT_TRUE(LexicallyWithin(changed, f.keil.path())) << changed;
+}
 
 // The gate comes after the fields are taken: an entry for the other generation still fails when one is bad.
 TEST(FileDeployment, CdbEntryForOtherGenerationWithBadFieldFails) {

@@ -5,7 +5,7 @@
 #include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
-#include "uvision/entry_number.h"
+#include "uvision/entry_reader.h"
 #include "uvision/keil_tree_path.h"
 
 namespace {
@@ -29,33 +29,6 @@ struct CdbEntry {
     int makeDir = 0;
     int reserved = 0;
     std::string target;
-};
-
-// Fetches the key and the fields left to right into one text, stopping at the first that is missing.
-class EntryReader {
-  public:
-    EntryReader(const CSetupDlg& dlg, const std::string& line) : dlg_(dlg), line_(line) {}
-
-    bool Key(std::string& key) { return Fetch(1, 0, 0) && Take(key); }
-    bool Text(int field, char quote, std::string& text) { return Fetch(0, field, quote) && Take(text); }
-    bool Number(int field, int& number) {
-        if (!Fetch(0, field, 0)) return false;
-        number = EntryNumber(out_);
-        return true;
-    }
-
-  private:
-    bool Fetch(int wantKey, int field, char quote) {
-        return dlg_.GetEntryField(line_, out_, wantKey, field, quote) == 0;
-    }
-    bool Take(std::string& text) {
-        text = out_;
-        return true;
-    }
-
-    const CSetupDlg& dlg_;
-    const std::string& line_;
-    std::string out_;
 };
 
 bool FetchFileEntry(const CSetupDlg& dlg, const std::string& line, FileEntry& entry) {

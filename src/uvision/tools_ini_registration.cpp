@@ -7,7 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/system_error.h"
 #include "uvision/driver_scan.h"
-#include "uvision/entry_number.h"
+#include "uvision/entry_reader.h"
 #include "uvision/tools_ini_text.h"
 
 namespace {
@@ -15,20 +15,17 @@ namespace {
 constexpr char kQuote = '"';
 constexpr std::size_t kWriteChunk = 64 * 1024;
 
-// SECTION = "PREFIX", tagFlag, reserved, "value": five fetches into one text, stopping at the first missing.
+// SECTION = "PREFIX", tagFlag, reserved, "value"
 bool FetchToolEntry(const CSetupDlg& dlg, const std::string& line, const platform::CodePage& cp,
                     ToolEntry& entry) {
-    std::string out;
-    if (dlg.GetEntryField(line, out, 1, 0, 0) != 0) return false;
-    entry.section = cp.Upper(out);
-    if (dlg.GetEntryField(line, out, 0, 1, kQuote) != 0) return false;
-    entry.keyPrefix = cp.Upper(out);
-    if (dlg.GetEntryField(line, out, 0, 2, 0) != 0) return false;
-    entry.tagFlag = EntryNumber(out);
-    if (dlg.GetEntryField(line, out, 0, 3, 0) != 0) return false;
-    entry.reserved = EntryNumber(out);
-    if (dlg.GetEntryField(line, out, 0, 4, kQuote) != 0) return false;
-    entry.value = out;
+    EntryReader reader(dlg, line);
+    if (!(reader.Key(entry.section) && reader.Text(1, kQuote, entry.keyPrefix) &&
+          reader.Number(2, entry.tagFlag) && reader.Number(3, entry.reserved) &&
+          reader.Text(4, kQuote, entry.value))) {
+        return false;
+    }
+    entry.section = cp.Upper(entry.section);
+    entry.keyPrefix = cp.Upper(entry.keyPrefix);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "tampering_hid_bus.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/system_error.h"
 
@@ -36,21 +37,21 @@ class TamperingDevice : public platform::HidDevice {
         return NextTamper(input_) == Tamper::kNone ? inner_->WriteOutputReport(report) : Fail();
     }
     bool ReadInputReport(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs) override {
-        switch (NextTamper(input_)) {
-            case Tamper::kFail:
-                return Fail();
-            case Tamper::kReplace:
-                Replace(buffer);
-                return true;
-            case Tamper::kNone:
-                break;
-        }
+        if (const auto tampered = TamperWithRead(buffer)) return *tampered;
         return inner_->ReadInputReport(buffer, timeoutMs);
     }
     bool SetFeatureReport(std::span<const std::uint8_t> report) override {
         return NextTamper(input_) == Tamper::kNone ? inner_->SetFeatureReport(report) : Fail();
     }
     bool GetFeatureReport(std::span<std::uint8_t> buffer) override {
+        if (const auto tampered = TamperWithRead(buffer)) return *tampered;
+        return inner_->GetFeatureReport(buffer);
+    }
+    void CancelPendingIo() override { inner_->CancelPendingIo(); }
+
+  private:
+    // A read the fuzzer fails or answers itself gives its result; nothing when the device is to answer.
+    std::optional<bool> TamperWithRead(std::span<std::uint8_t> buffer) {
         switch (NextTamper(input_)) {
             case Tamper::kFail:
                 return Fail();
@@ -60,11 +61,8 @@ class TamperingDevice : public platform::HidDevice {
             case Tamper::kNone:
                 break;
         }
-        return inner_->GetFeatureReport(buffer);
+        return std::nullopt;
     }
-    void CancelPendingIo() override { inner_->CancelPendingIo(); }
-
-  private:
     // A report of any length: one longer than the buffer is cut to fit, one shorter leaves the rest.
     void Replace(std::span<std::uint8_t> buffer) {
         const auto report =

@@ -19,8 +19,8 @@ namespace {
 
 constexpr double kUsbFrameMs = 1.0;
 
-SimulatedAdapterSpec BootLoader() {
-    SimulatedAdapterSpec spec;
+SimulatedAdapterSettings BootLoader() {
+    SimulatedAdapterSettings spec;
     spec.startsInLoader = true;
     return spec;
 }

@@ -42,8 +42,8 @@ std::uint16_t Length(FuzzedDataProvider& input) {
 }
 
 // A used-up input (every choice its smallest) gives a healthy adapter of another version: a whole upgrade.
-SimulatedAdapterSpec ChooseSpec(FuzzedDataProvider& input) {
-    SimulatedAdapterSpec spec;
+SimulatedAdapterSettings ChooseSpec(FuzzedDataProvider& input) {
+    SimulatedAdapterSettings spec;
     spec.version = input.ConsumeBool() ? kImageVersion : FirmwareVersion{0x02, 0x14};
     if (input.ConsumeBool())
         spec.version = {input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>()};
@@ -96,7 +96,7 @@ void CheckSwitchesOnlyForAnotherVersion(const std::vector<HidTransfer>& transfer
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const SimulatedAdapterSpec spec = ChooseSpec(input);
+    const SimulatedAdapterSettings spec = ChooseSpec(input);
     constexpr std::size_t kImageLengths[] = {8202, 8202, 6656, 6655, 8201, 9000, 20000};
     const std::vector<std::uint8_t> image = SentImage(kImageVersion, Pick(input, kImageLengths));
 

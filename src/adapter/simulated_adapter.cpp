@@ -98,7 +98,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 
 }  // namespace
 
-SimulatedAdapter::SimulatedAdapter(const SimulatedAdapterSpec& spec, std::uint16_t vendorId,
+SimulatedAdapter::SimulatedAdapter(const SimulatedAdapterSettings& spec, std::uint16_t vendorId,
                                    platform::Clock& clock)
     : model_(std::make_shared<SimulatedAdapterModel>(spec, vendorId, clock)) {}
 
@@ -161,8 +161,8 @@ const std::vector<std::uint8_t>& SimulatedAdapter::ReceivedImage() const {
 
 std::unique_ptr<SimulatedAdapter> MakeSimulatedAdapter(const std::string& specText, std::uint16_t vendorId,
                                                        platform::Clock& clock) {
-    SimulatedAdapterSpec spec;
+    SimulatedAdapterSettings spec;
     std::string error;
-    if (!ParseSimulatedAdapterSpec(specText, spec, error)) return nullptr;
+    if (!ParseSimulatedAdapterSettings(specText, spec, error)) return nullptr;
     return std::make_unique<SimulatedAdapter>(spec, vendorId, clock);
 }

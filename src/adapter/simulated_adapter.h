@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 #include "platform/clock.h"
 #include "platform/hid_bus.h"
 
@@ -18,7 +18,7 @@ class SimulatedAdapterModel;
 class SimulatedAdapter : public platform::HidBus {
   public:
     // vendorId: the one the program looks for; the SPEC may name another.
-    SimulatedAdapter(const SimulatedAdapterSpec& spec, std::uint16_t vendorId, platform::Clock& clock);
+    SimulatedAdapter(const SimulatedAdapterSettings& spec, std::uint16_t vendorId, platform::Clock& clock);
     ~SimulatedAdapter() override;
 
     std::vector<std::string> PresentInterfaces() override;

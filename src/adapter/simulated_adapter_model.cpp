@@ -18,7 +18,7 @@ constexpr std::uint8_t kNoiseLengthByte = 0x7F;  // an input report that answers
 
 }  // namespace
 
-SimulatedAdapterModel::SimulatedAdapterModel(const SimulatedAdapterSpec& spec, std::uint16_t vendorId,
+SimulatedAdapterModel::SimulatedAdapterModel(const SimulatedAdapterSettings& spec, std::uint16_t vendorId,
                                              platform::Clock& clock)
     : spec_(spec),
       vendorId_(spec.vendorId.value_or(vendorId)),
@@ -123,7 +123,7 @@ SimulatedAdapterModel::FeatureKind SimulatedAdapterModel::KindOf(std::span<const
 }
 
 bool SimulatedAdapterModel::Refuses(FeatureKind kind) {
-    using Refusal = SimulatedAdapterSpec::Refusal;
+    using Refusal = SimulatedAdapterSettings::Refusal;
     if (refusalSpent_) return false;
     bool refuses = false;
     switch (spec_.refusal) {
@@ -186,7 +186,7 @@ bool SimulatedAdapterModel::TakeFeatureReport(std::span<const std::uint8_t> repo
 }
 
 bool SimulatedAdapterModel::GiveFeatureReport(std::span<std::uint8_t> buffer) {
-    using ChecksumFault = SimulatedAdapterSpec::ChecksumFault;
+    using ChecksumFault = SimulatedAdapterSettings::ChecksumFault;
     if (buffer.size() != spec_.lengths.feature || buffer.size() < 3 || spec_.statusReadFails)
         return Fail(platform::GenericDeviceError());
     const std::uint32_t sum = SumOfImage(received_);

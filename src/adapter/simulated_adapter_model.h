@@ -8,16 +8,17 @@
 #include <span>
 #include <vector>
 
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 #include "platform/clock.h"
 
 class SimulatedAdapterModel {
   public:
     enum class Mode { kApplication, kBootLoader, kAway };
 
-    SimulatedAdapterModel(const SimulatedAdapterSpec& spec, std::uint16_t vendorId, platform::Clock& clock);
+    SimulatedAdapterModel(const SimulatedAdapterSettings& spec, std::uint16_t vendorId,
+                          platform::Clock& clock);
 
-    const SimulatedAdapterSpec& spec() const { return spec_; }
+    const SimulatedAdapterSettings& spec() const { return spec_; }
     std::uint16_t vendorId() const { return vendorId_; }
     platform::Clock& clock() { return clock_; }
 
@@ -58,7 +59,7 @@ class SimulatedAdapterModel {
     bool Refuses(FeatureKind kind);
     void QueueVersionAnswer();
 
-    SimulatedAdapterSpec spec_;
+    SimulatedAdapterSettings spec_;
     std::uint16_t vendorId_;
     platform::Clock& clock_;
 

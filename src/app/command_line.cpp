@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "adapter/adapter_ids.h"
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 #include "platform/printable_text.h"
 
 namespace {
@@ -73,9 +73,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             o.codePage = static_cast<int>(number);
         } else if (name == "--simulate-adapter") {
             o.simulateAdapter = inlineValue.value_or("");
-            SimulatedAdapterSpec spec;
+            SimulatedAdapterSettings spec;
             std::string specError;
-            if (!ParseSimulatedAdapterSpec(*o.simulateAdapter, spec, specError)) return fail(specError);
+            if (!ParseSimulatedAdapterSettings(*o.simulateAdapter, spec, specError)) return fail(specError);
         } else if (name == "--adapter-vid") {
             unsigned long number = 0;
             if (!value(text) || !ParseNumber(text, 0xFFFF, number))
@@ -143,5 +143,5 @@ std::string UsageText(const std::string& programName, bool dialogProgram) {
            "Message boxes print on standard output as \"[caption] text\"; status-bar texts print on\n"
            "standard error. Exit status: 0 success, 1 failure, 2 wrong usage.\n"
            "\n" +
-           SimulatedAdapterSpecHelp();
+           SimulatedAdapterSettingsHelp();
 }

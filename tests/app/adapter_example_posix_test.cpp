@@ -9,7 +9,7 @@
 #include <string>
 
 #include "adapter/firmware_image.h"
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -35,7 +35,7 @@ TEST(AdapterExample, SampleImageCarriesTheSimulatedAdaptersVersion) {
     const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(image.size(), 8202u);
     EXPECT_EQ(VersionOfImage(image), (FirmwareVersion{0x02, 0x15}));
-    EXPECT_EQ(VersionOfImage(image), SimulatedAdapterSpec{}.version);
+    EXPECT_EQ(VersionOfImage(image), SimulatedAdapterSettings{}.version);
 }
 
 TEST(AdapterExample, SimulatedAdapterIsCurrent) {

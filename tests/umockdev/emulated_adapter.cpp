@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "adapter/adapter_ids.h"
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 
 namespace {
 
@@ -24,10 +24,10 @@ void AddFields(Bytes& d, std::uint16_t bytes, std::uint8_t mainItem) {
                        0x01, mainItem, 0x02});
 }
 
-SimulatedAdapterSpec ParseSpec(const std::string& text) {
-    SimulatedAdapterSpec spec;
+SimulatedAdapterSettings ParseSpec(const std::string& text) {
+    SimulatedAdapterSettings spec;
     std::string error;
-    if (!ParseSimulatedAdapterSpec(text, spec, error)) throw std::invalid_argument(error);
+    if (!ParseSimulatedAdapterSettings(text, spec, error)) throw std::invalid_argument(error);
     spec.detachMs = 0;
     spec.resetMs = 0;
     return spec;

@@ -10,14 +10,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    SimulatedAdapterSpec spec;
+    SimulatedAdapterSettings spec;
     std::string error;
-    const bool taken = ParseSimulatedAdapterSpec(text, spec, error);
+    const bool taken = ParseSimulatedAdapterSettings(text, spec, error);
     FuzzCheck(taken == error.empty(), "a SPEC taken with an error, or refused without one");
     FuzzCheck(error.find('\n') == std::string::npos, "a reason of more than one line");
     if (!taken) return 0;
 
-    FuzzCheck(spec.refusal != SimulatedAdapterSpec::Refusal::kNumbered || spec.refusedReport > 0,
+    FuzzCheck(spec.refusal != SimulatedAdapterSettings::Refusal::kNumbered || spec.refusedReport > 0,
               "a refused report numbered 0");
     platform::VirtualClock clock;
     const auto adapter = MakeSimulatedAdapter(text, 0x2E1A, clock);

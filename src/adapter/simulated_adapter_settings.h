@@ -9,7 +9,7 @@
 #include "adapter/firmware_image.h"
 #include "platform/hid_bus.h"
 
-struct SimulatedAdapterSpec {
+struct SimulatedAdapterSettings {
     // The report the boot loader refuses.
     enum class Refusal { kNone, kStart, kData, kEnd, kReset, kNumbered };
     // The byte of the status report that carries a wrong checksum.
@@ -39,7 +39,8 @@ struct SimulatedAdapterSpec {
 };
 
 // Parses "key[=value],..." (empty: the defaults); false with a one-line reason on a wrong SPEC.
-bool ParseSimulatedAdapterSpec(const std::string& text, SimulatedAdapterSpec& spec, std::string& error);
+bool ParseSimulatedAdapterSettings(const std::string& text, SimulatedAdapterSettings& spec,
+                                   std::string& error);
 
 // The SPEC syntax, for the program's help.
-const char* SimulatedAdapterSpecHelp();
+const char* SimulatedAdapterSettingsHelp();

@@ -1,25 +1,25 @@
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Spec = SimulatedAdapterSpec;
+using Spec = SimulatedAdapterSettings;
 
-TEST(SimulatedAdapterSpec, EmptyIsAHealthyAdapterWithTheSampleImagesVersion) {
+TEST(SimulatedAdapterSettings, EmptyIsAHealthyAdapterWithTheSampleImagesVersion) {
     Spec spec;
     std::string error;
-    ASSERT_TRUE(ParseSimulatedAdapterSpec("", spec, error));
+    ASSERT_TRUE(ParseSimulatedAdapterSettings("", spec, error));
     EXPECT_EQ(spec.version, (FirmwareVersion{0x02, 0x15}));
     EXPECT_FALSE(spec.vendorId);
     EXPECT_EQ(spec.lengths.feature, 65);
     EXPECT_EQ(spec.refusal, Spec::Refusal::kNone);
 }
 
-TEST(SimulatedAdapterSpec, SettingsInOneList) {
+TEST(SimulatedAdapterSettings, SettingsInOneList) {
     Spec spec;
     std::string error;
-    ASSERT_TRUE(ParseSimulatedAdapterSpec(
+    ASSERT_TRUE(ParseSimulatedAdapterSettings(
         "version=0x02.21,vid=0x1d50,feature=9,input=8,output=300,detach-ms=0,reset-ms=20,after=3,noise=5,"
         "answer-length=3,refuse=17,checksum=low,pending=2,others=1,locked=2,twin,silent,status-fail,"
         "never-return,no-notify,loader,absent",
@@ -45,7 +45,7 @@ TEST(SimulatedAdapterSpec, SettingsInOneList) {
                 spec.registrationFails && spec.startsInLoader && spec.absent);
 }
 
-TEST(SimulatedAdapterSpec, NamedRefusals) {
+TEST(SimulatedAdapterSettings, NamedRefusals) {
     const std::pair<const char*, Spec::Refusal> cases[] = {{"refuse=start", Spec::Refusal::kStart},
                                                            {"refuse=data", Spec::Refusal::kData},
                                                            {"refuse=end", Spec::Refusal::kEnd},
@@ -53,12 +53,12 @@ TEST(SimulatedAdapterSpec, NamedRefusals) {
     for (const auto& [text, refusal] : cases) {
         Spec spec;
         std::string error;
-        ASSERT_TRUE(ParseSimulatedAdapterSpec(text, spec, error)) << text;
+        ASSERT_TRUE(ParseSimulatedAdapterSettings(text, spec, error)) << text;
         EXPECT_EQ(spec.refusal, refusal) << text;
     }
 }
 
-TEST(SimulatedAdapterSpec, WrongSettingsAreNamed) {
+TEST(SimulatedAdapterSettings, WrongSettingsAreNamed) {
     const std::pair<const char*, const char*> cases[] = {
         {"frobnicate", "unknown simulated-adapter setting 'frobnicate'"},
         {"version=2", "'version' needs two numbers A.B"},
@@ -77,7 +77,7 @@ TEST(SimulatedAdapterSpec, WrongSettingsAreNamed) {
     for (const auto& [text, message] : cases) {
         Spec spec;
         std::string error;
-        EXPECT_FALSE(ParseSimulatedAdapterSpec(text, spec, error)) << text;
+        EXPECT_FALSE(ParseSimulatedAdapterSettings(text, spec, error)) << text;
         EXPECT_NE(error.find(message), std::string::npos) << text << ": " << error;
     }
 }

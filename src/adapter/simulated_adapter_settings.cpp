@@ -1,4 +1,4 @@
-#include "adapter/simulated_adapter_spec.h"
+#include "adapter/simulated_adapter_settings.h"
 
 #include <charconv>
 #include <functional>
@@ -35,8 +35,8 @@ bool ParseVersion(const std::string& text, FirmwareVersion& version) {
            ParseInto(text.substr(dot + 1), 0xFF, version[1]);
 }
 
-bool ParseRefusal(const std::string& text, SimulatedAdapterSpec& spec) {
-    using Refusal = SimulatedAdapterSpec::Refusal;
+bool ParseRefusal(const std::string& text, SimulatedAdapterSettings& spec) {
+    using Refusal = SimulatedAdapterSettings::Refusal;
     static const std::map<std::string, Refusal> kNamed = {{"start", Refusal::kStart},
                                                           {"data", Refusal::kData},
                                                           {"end", Refusal::kEnd},
@@ -50,11 +50,11 @@ bool ParseRefusal(const std::string& text, SimulatedAdapterSpec& spec) {
     return true;
 }
 
-bool ParseChecksumFault(const std::string& text, SimulatedAdapterSpec& spec) {
+bool ParseChecksumFault(const std::string& text, SimulatedAdapterSettings& spec) {
     if (text == "high")
-        spec.checksumFault = SimulatedAdapterSpec::ChecksumFault::kHigh;
+        spec.checksumFault = SimulatedAdapterSettings::ChecksumFault::kHigh;
     else if (text == "low")
-        spec.checksumFault = SimulatedAdapterSpec::ChecksumFault::kLow;
+        spec.checksumFault = SimulatedAdapterSettings::ChecksumFault::kLow;
     else
         return false;
     return true;
@@ -63,11 +63,11 @@ bool ParseChecksumFault(const std::string& text, SimulatedAdapterSpec& spec) {
 struct Key {
     bool takesValue;
     const char* expects;  // what the value should look like, for the error
-    std::function<bool(const std::string&, SimulatedAdapterSpec&)> apply;
+    std::function<bool(const std::string&, SimulatedAdapterSettings&)> apply;
 };
 
 const std::map<std::string, Key>& Keys() {
-    using Spec = SimulatedAdapterSpec;
+    using Spec = SimulatedAdapterSettings;
     static const std::map<std::string, Key> keys = {
         {"version", {true, "two numbers A.B", [](auto& v, Spec& s) { return ParseVersion(v, s.version); }}},
         {"vid",
@@ -115,8 +115,9 @@ const std::map<std::string, Key>& Keys() {
 
 }  // namespace
 
-bool ParseSimulatedAdapterSpec(const std::string& text, SimulatedAdapterSpec& spec, std::string& error) {
-    spec = SimulatedAdapterSpec{};
+bool ParseSimulatedAdapterSettings(const std::string& text, SimulatedAdapterSettings& spec,
+                                   std::string& error) {
+    spec = SimulatedAdapterSettings{};
     if (text.empty()) return true;
     std::size_t begin = 0;
     while (begin <= text.size()) {
@@ -146,7 +147,7 @@ bool ParseSimulatedAdapterSpec(const std::string& text, SimulatedAdapterSpec& sp
     return true;
 }
 
-const char* SimulatedAdapterSpecHelp() {
+const char* SimulatedAdapterSettingsHelp() {
     return "SPEC of --simulate-adapter: settings separated by commas; none gives a healthy adapter whose\n"
            "firmware matches the sample Trelvor.dat.\n"
            "  version=A.B              its firmware version bytes (default 2.21, i.e. 0x02 0x15)\n"
